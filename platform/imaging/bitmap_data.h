@@ -1,0 +1,61 @@
+// The rows of a locked bitmap area. Every pixel is one uint32 0xAARRGGBB,
+// whatever the bitmap's format; row 0 is the top row of the locked rectangle
+// and element 0 of a row its left column.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/imaging/geometry.h"
+#include "platform/imaging/pixel_format.h"
+
+namespace varn::imaging {
+
+class Bitmap;
+
+enum class ImageLockMode : int32_t {
+  Read = 1,
+  Write = 2,
+  ReadWrite = 3,
+};
+
+class BitmapData {
+ public:
+  BitmapData();
+  ~BitmapData();
+  BitmapData(const BitmapData&) = delete;
+  BitmapData& operator=(const BitmapData&) = delete;
+
+  int32_t Width = 0;
+  int32_t Height = 0;
+  // Bytes from one row to the next.
+  int32_t Stride = 0;
+  PixelFormat Format = PixelFormat::Undefined;
+
+  bool IsLocked() const { return scan0_ != nullptr; }
+  bool IsWritable() const { return writable_; }
+
+  // Rows for reading; valid for every lock until UnlockBits.
+  const uint32_t* ConstRow(int32_t y) const {
+    return reinterpret_cast<const uint32_t*>(scan0_ + static_cast<intptr_t>(y) * Stride);
+  }
+  // Rows for writing; null for a read-only lock, whose rows may be shared
+  // with clones of the bitmap and must not change.
+  uint32_t* Row(int32_t y) {
+    if (!writable_) return nullptr;
+    return reinterpret_cast<uint32_t*>(scan0_ + static_cast<intptr_t>(y) * Stride);
+  }
+
+ private:
+  friend class Bitmap;
+  struct Conversion;
+
+  uint8_t* scan0_ = nullptr;
+  bool writable_ = false;
+  const Bitmap* owner_ = nullptr;
+  Rect rect_;
+  // Set when the rows are a converted copy of the bitmap's pixels.
+  std::unique_ptr<Conversion> conversion_;
+};
+
+}  // namespace varn::imaging
