@@ -16,11 +16,13 @@ constexpr DWORD GUIDKIND_DEFAULT_SOURCE_DISP_IID = 1;
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IProvideClassInfo : IUnknown {
   static constexpr const IID& kIid = IID_IProvideClassInfo;
+  using Base = IUnknown;
   virtual HRESULT GetClassInfo(ITypeInfo** typeInfo) = 0;
 };
 
 struct IProvideClassInfo2 : IProvideClassInfo {
   static constexpr const IID& kIid = IID_IProvideClassInfo2;
+  using Base = IProvideClassInfo;
   virtual HRESULT GetGUID(DWORD guidKind, GUID* guid) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

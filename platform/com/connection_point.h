@@ -28,6 +28,7 @@ struct CONNECTDATA {
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IEnumConnections : IUnknown {
   static constexpr const IID& kIid = IID_IEnumConnections;
+  using Base = IUnknown;
   virtual HRESULT Next(ULONG count, CONNECTDATA* items, ULONG* fetched) = 0;
   virtual HRESULT Skip(ULONG count) = 0;
   virtual HRESULT Reset() = 0;
@@ -36,6 +37,7 @@ struct IEnumConnections : IUnknown {
 
 struct IEnumConnectionPoints : IUnknown {
   static constexpr const IID& kIid = IID_IEnumConnectionPoints;
+  using Base = IUnknown;
   virtual HRESULT Next(ULONG count, IConnectionPoint** items, ULONG* fetched) = 0;
   virtual HRESULT Skip(ULONG count) = 0;
   virtual HRESULT Reset() = 0;
@@ -44,6 +46,7 @@ struct IEnumConnectionPoints : IUnknown {
 
 struct IConnectionPoint : IUnknown {
   static constexpr const IID& kIid = IID_IConnectionPoint;
+  using Base = IUnknown;
   virtual HRESULT GetConnectionInterface(IID* iid) = 0;
   virtual HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) = 0;
   virtual HRESULT Advise(IUnknown* sink, DWORD* cookie) = 0;
@@ -53,6 +56,7 @@ struct IConnectionPoint : IUnknown {
 
 struct IConnectionPointContainer : IUnknown {
   static constexpr const IID& kIid = IID_IConnectionPointContainer;
+  using Base = IUnknown;
   virtual HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) = 0;
   virtual HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** point) = 0;
 };

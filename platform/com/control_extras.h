@@ -25,16 +25,19 @@ inline constexpr IID IID_IQuickActivate{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct ISupportErrorInfo : IUnknown {
   static constexpr const IID& kIid = IID_ISupportErrorInfo;
+  using Base = IUnknown;
   virtual HRESULT InterfaceSupportsErrorInfo(REFIID riid) = 0;
 };
 
 struct ISpecifyPropertyPages : IUnknown {
   static constexpr const IID& kIid = IID_ISpecifyPropertyPages;
+  using Base = IUnknown;
   virtual HRESULT GetPages(CAUUID* pages) = 0;
 };
 
 struct IQuickActivate : IUnknown {
   static constexpr const IID& kIid = IID_IQuickActivate;
+  using Base = IUnknown;
   virtual HRESULT QuickActivate(QACONTAINER* container, QACONTROL* control) = 0;
   virtual HRESULT SetContentExtent(SIZEL* extent) = 0;
   virtual HRESULT GetContentExtent(SIZEL* extent) = 0;

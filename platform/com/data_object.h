@@ -21,6 +21,7 @@ struct IMoniker;
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IAdviseSink : IUnknown {
   static constexpr const IID& kIid = IID_IAdviseSink;
+  using Base = IUnknown;
   virtual void OnDataChange(FORMATETC* format, STGMEDIUM* medium) = 0;
   virtual void OnViewChange(DWORD aspect, LONG index) = 0;
   virtual void OnRename(IMoniker* moniker) = 0;
@@ -30,6 +31,7 @@ struct IAdviseSink : IUnknown {
 
 struct IDataObject : IUnknown {
   static constexpr const IID& kIid = IID_IDataObject;
+  using Base = IUnknown;
   virtual HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) = 0;
   virtual HRESULT GetDataHere(FORMATETC* format, STGMEDIUM* medium) = 0;
   virtual HRESULT QueryGetData(FORMATETC* format) = 0;

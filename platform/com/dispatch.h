@@ -13,6 +13,7 @@ inline constexpr IID IID_IDispatch{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IDispatch : IUnknown {
   static constexpr const IID& kIid = IID_IDispatch;
+  using Base = IUnknown;
   virtual HRESULT GetTypeInfoCount(UINT* count) = 0;
   virtual HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) = 0;
   virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,

@@ -21,6 +21,7 @@ constexpr uint32_t OFN_ENABLESIZING = 0x800000;
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IVarnHostUI : IUnknown {
   static constexpr const IID& kIid = IID_IVarnHostUI;
+  using Base = IUnknown;
   // kind: kHostFileDialogOpen or kHostFileDialogSave. filter: description and
   // pattern strings each followed by a 0 character and one more 0 at the end
   // (the BSTR's length counts them all), null for none; initialName and

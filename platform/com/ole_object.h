@@ -85,6 +85,7 @@ inline constexpr IID IID_IOleControl{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IOleClientSite : IUnknown {
   static constexpr const IID& kIid = IID_IOleClientSite;
+  using Base = IUnknown;
   virtual HRESULT SaveObject() = 0;
   virtual HRESULT GetMoniker(DWORD assign, DWORD whichMoniker, IMoniker** moniker) = 0;
   virtual HRESULT GetContainer(IOleContainer** container) = 0;
@@ -95,6 +96,7 @@ struct IOleClientSite : IUnknown {
 
 struct IOleObject : IUnknown {
   static constexpr const IID& kIid = IID_IOleObject;
+  using Base = IUnknown;
   virtual HRESULT SetClientSite(IOleClientSite* site) = 0;
   virtual HRESULT GetClientSite(IOleClientSite** site) = 0;
   virtual HRESULT SetHostNames(LPCOLESTR containerApp, LPCOLESTR containerObject) = 0;
@@ -121,12 +123,14 @@ struct IOleObject : IUnknown {
 
 struct IOleWindow : IUnknown {
   static constexpr const IID& kIid = IID_IOleWindow;
+  using Base = IUnknown;
   virtual HRESULT GetWindow(HWND* window) = 0;
   virtual HRESULT ContextSensitiveHelp(BOOL enterMode) = 0;
 };
 
 struct IOleInPlaceObject : IOleWindow {
   static constexpr const IID& kIid = IID_IOleInPlaceObject;
+  using Base = IOleWindow;
   virtual HRESULT InPlaceDeactivate() = 0;
   virtual HRESULT UIDeactivate() = 0;
   virtual HRESULT SetObjectRects(const RECT* posRect, const RECT* clipRect) = 0;
@@ -135,6 +139,7 @@ struct IOleInPlaceObject : IOleWindow {
 
 struct IOleInPlaceObjectWindowless : IOleInPlaceObject {
   static constexpr const IID& kIid = IID_IOleInPlaceObjectWindowless;
+  using Base = IOleInPlaceObject;
   virtual HRESULT OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam,
                                   LRESULT* result) = 0;
   virtual HRESULT GetDropTarget(IDropTarget** dropTarget) = 0;
@@ -142,6 +147,7 @@ struct IOleInPlaceObjectWindowless : IOleInPlaceObject {
 
 struct IOleInPlaceActiveObject : IOleWindow {
   static constexpr const IID& kIid = IID_IOleInPlaceActiveObject;
+  using Base = IOleWindow;
   virtual HRESULT TranslateAccelerator(MSG* msg) = 0;
   virtual HRESULT OnFrameWindowActivate(BOOL activate) = 0;
   virtual HRESULT OnDocWindowActivate(BOOL activate) = 0;
@@ -152,6 +158,7 @@ struct IOleInPlaceActiveObject : IOleWindow {
 
 struct IOleControl : IUnknown {
   static constexpr const IID& kIid = IID_IOleControl;
+  using Base = IUnknown;
   virtual HRESULT GetControlInfo(CONTROLINFO* info) = 0;
   virtual HRESULT OnMnemonic(MSG* msg) = 0;
   virtual HRESULT OnAmbientPropertyChange(DISPID dispid) = 0;

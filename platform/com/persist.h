@@ -28,22 +28,26 @@ inline constexpr IID IID_IErrorLog{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IErrorLog : IUnknown {
   static constexpr const IID& kIid = IID_IErrorLog;
+  using Base = IUnknown;
   virtual HRESULT AddError(LPCOLESTR propertyName, EXCEPINFO* excepInfo) = 0;
 };
 
 struct IPropertyBag : IUnknown {
   static constexpr const IID& kIid = IID_IPropertyBag;
+  using Base = IUnknown;
   virtual HRESULT Read(LPCOLESTR propertyName, VARIANT* value, IErrorLog* errorLog) = 0;
   virtual HRESULT Write(LPCOLESTR propertyName, VARIANT* value) = 0;
 };
 
 struct IPersist : IUnknown {
   static constexpr const IID& kIid = IID_IPersist;
+  using Base = IUnknown;
   virtual HRESULT GetClassID(CLSID* clsid) = 0;
 };
 
 struct IPersistStreamInit : IPersist {
   static constexpr const IID& kIid = IID_IPersistStreamInit;
+  using Base = IPersist;
   virtual HRESULT IsDirty() = 0;
   virtual HRESULT Load(IStream* stream) = 0;
   virtual HRESULT Save(IStream* stream, BOOL clearDirty) = 0;
@@ -53,6 +57,7 @@ struct IPersistStreamInit : IPersist {
 
 struct IPersistPropertyBag : IPersist {
   static constexpr const IID& kIid = IID_IPersistPropertyBag;
+  using Base = IPersist;
   virtual HRESULT InitNew() = 0;
   virtual HRESULT Load(IPropertyBag* bag, IErrorLog* errorLog) = 0;
   virtual HRESULT Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAllProperties) = 0;
@@ -60,6 +65,7 @@ struct IPersistPropertyBag : IPersist {
 
 struct IPersistStorage : IPersist {
   static constexpr const IID& kIid = IID_IPersistStorage;
+  using Base = IPersist;
   virtual HRESULT IsDirty() = 0;
   virtual HRESULT InitNew(IStorage* storage) = 0;
   virtual HRESULT Load(IStorage* storage) = 0;

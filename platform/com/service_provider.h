@@ -10,6 +10,7 @@ inline constexpr IID IID_IServiceProvider{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IServiceProvider : IUnknown {
   static constexpr const IID& kIid = IID_IServiceProvider;
+  using Base = IUnknown;
   virtual HRESULT QueryService(REFGUID service, REFIID riid, void** object) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

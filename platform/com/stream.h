@@ -61,12 +61,14 @@ constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct ISequentialStream : IUnknown {
   static constexpr const IID& kIid = IID_ISequentialStream;
+  using Base = IUnknown;
   virtual HRESULT Read(void* buffer, ULONG size, ULONG* read) = 0;
   virtual HRESULT Write(const void* buffer, ULONG size, ULONG* written) = 0;
 };
 
 struct IStream : ISequentialStream {
   static constexpr const IID& kIid = IID_IStream;
+  using Base = ISequentialStream;
   virtual HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) = 0;
   virtual HRESULT SetSize(ULARGE_INTEGER newSize) = 0;
   virtual HRESULT CopyTo(IStream* target, ULARGE_INTEGER size, ULARGE_INTEGER* read,

@@ -14,6 +14,9 @@ inline constexpr IID IID_IClassFactory{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IUnknown {
   static constexpr const IID& kIid = IID_IUnknown;
+  // Every interface names its base, so an object that lists an interface also
+  // answers QueryInterface for the interfaces it extends.
+  using Base = void;
   virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
   virtual ULONG AddRef() = 0;
   virtual ULONG Release() = 0;
@@ -21,6 +24,7 @@ struct IUnknown {
 
 struct IClassFactory : IUnknown {
   static constexpr const IID& kIid = IID_IClassFactory;
+  using Base = IUnknown;
   virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
   virtual HRESULT LockServer(BOOL lock) = 0;
 };

@@ -44,6 +44,7 @@ inline constexpr IID IID_IViewObjectEx{
 // NOLINTBEGIN(cppcoreguidelines-virtual-class-destructor)
 struct IViewObject : IUnknown {
   static constexpr const IID& kIid = IID_IViewObject;
+  using Base = IUnknown;
   virtual HRESULT Draw(DWORD drawAspect, LONG index, void* aspect, DVTARGETDEVICE* target,
                        HDC targetDevice, HDC hdcDraw, const RECTL* bounds,
                        const RECTL* windowBounds, BOOL (*shouldContinue)(ULONG_PTR),
@@ -59,12 +60,14 @@ struct IViewObject : IUnknown {
 
 struct IViewObject2 : IViewObject {
   static constexpr const IID& kIid = IID_IViewObject2;
+  using Base = IViewObject;
   virtual HRESULT GetExtent(DWORD drawAspect, LONG index, DVTARGETDEVICE* target,
                             SIZEL* size) = 0;
 };
 
 struct IViewObjectEx : IViewObject2 {
   static constexpr const IID& kIid = IID_IViewObjectEx;
+  using Base = IViewObject2;
   virtual HRESULT GetRect(DWORD aspect, RECTL* rect) = 0;
   virtual HRESULT GetViewStatus(DWORD* status) = 0;
   virtual HRESULT QueryHitPoint(DWORD aspect, const RECT* bounds, POINT location,
