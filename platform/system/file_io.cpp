@@ -1,0 +1,132 @@
+#include "platform/system/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <new>
+
+#include "platform/system/file_reader.h"
+#include "platform/system/unique_fd.h"
+
+namespace varn::system {
+namespace {
+
+constexpr int kSiblingAttempts = 100;
+constexpr uint64_t kGrowStep = 64 * 1024;
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// A short name beside the target, so a target name near the length limit
+// still leaves room for it.
+UniqueFd CreateSibling(const std::string& path, std::string* siblingPath) {
+  static std::atomic<unsigned> counter{0};
+  const std::string directory = DirectoryOf(path);
+  for (int attempt = 0; attempt < kSiblingAttempts; ++attempt) {
+    *siblingPath = directory + "/.varn-" + std::to_string(getpid()) + "-" +
+                   std::to_string(counter.fetch_add(1)) + ".part";
+    UniqueFd fd(open(siblingPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.Valid() || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return UniqueFd();
+}
+
+FileError WriteAll(int fd, std::span<const std::byte> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return FileErrorFromErrno(errno);
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(count));
+  }
+  return FileError::None;
+}
+
+// A replaced file keeps its permissions: a private file must not become
+// readable by others because it was saved again.
+FileError KeepMode(int fd, const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FileError::None;
+  if (fchmod(fd, st.st_mode & 07777) != 0) return FileErrorFromErrno(errno);
+  return FileError::None;
+}
+
+FileError FillAndClose(UniqueFd fd, const std::string& path, std::span<const std::byte> bytes) {
+  if (FileError error = KeepMode(fd.Get(), path); error != FileError::None) return error;
+  if (FileError error = WriteAll(fd.Get(), bytes); error != FileError::None) return error;
+  if (fsync(fd.Get()) != 0) return FileErrorFromErrno(errno);
+  if (::close(fd.Release()) != 0) return FileErrorFromErrno(errno);
+  return FileError::None;
+}
+
+}  // namespace
+
+FileResult<std::vector<std::byte>> ReadWholeFile(const std::string& path, uint64_t limit) {
+  using Result = FileResult<std::vector<std::byte>>;
+  auto reader = FileReader::Open(path);
+  if (!reader) return Result::Failure(reader.error);
+  const auto size = reader.value.Size();
+  if (!size) return Result::Failure(size.error);
+  if (size.value > limit) return Result::Failure(FileError::TooLarge);
+
+  // One byte beyond the reported size lets the end-of-file read land without
+  // growing the buffer; a file that grows while it is read still ends up
+  // whole, up to the limit.
+  std::vector<std::byte> bytes;
+  std::size_t filled = 0;
+  try {
+    bytes.resize(static_cast<std::size_t>(size.value) + 1);
+    for (;;) {
+      if (filled == bytes.size()) {
+        if (bytes.size() > limit) return Result::Failure(FileError::TooLarge);
+        const uint64_t grown = bytes.size() + std::max<uint64_t>(bytes.size(), kGrowStep);
+        bytes.resize(static_cast<std::size_t>(std::min(grown, limit + 1)));
+      }
+      const std::size_t count = reader.value.Read(std::span(bytes).subspan(filled));
+      if (count == 0) break;
+      filled += count;
+    }
+  } catch (const std::bad_alloc&) {
+    return Result::Failure(FileError::OutOfMemory);
+  }
+  if (reader.value.LastError() != FileError::None) return Result::Failure(reader.value.LastError());
+  bytes.resize(filled);
+  return Result::Success(std::move(bytes));
+}
+
+FileError WriteWholeFile(const std::string& path, std::span<const std::byte> bytes) {
+  if (path.empty() || path.back() == '/') return FileError::InvalidArgument;
+  std::string siblingPath;
+  UniqueFd fd = CreateSibling(path, &siblingPath);
+  if (!fd.Valid()) return FileErrorFromErrno(errno);
+  FileError error = FillAndClose(std::move(fd), path, bytes);
+  if (error == FileError::None && ::rename(siblingPath.c_str(), path.c_str()) != 0) {
+    error = FileErrorFromErrno(errno);
+  }
+  if (error != FileError::None) ::unlink(siblingPath.c_str());
+  return error;
+}
+
+FileError DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return FileErrorFromErrno(errno);
+  return FileError::None;
+}
+
+FileResult<uint64_t> GetFileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return FileResult<uint64_t>::Failure(FileErrorFromErrno(errno));
+  if (!S_ISREG(st.st_mode)) return FileResult<uint64_t>::Failure(FileError::NotRegularFile);
+  return FileResult<uint64_t>::Success(static_cast<uint64_t>(st.st_size));
+}
+
+}  // namespace varn::system

@@ -1,0 +1,33 @@
+// Whole-file reads and writes, deletion and size queries on UTF-8 paths.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/system/file_error.h"
+
+namespace varn::system {
+
+// Larger files are refused rather than read whole; callers with bigger
+// inputs stream them through FileReader.
+inline constexpr uint64_t kDefaultReadLimit = uint64_t{256} << 20;
+
+// The whole file, or TooLarge when it holds more than `limit` bytes.
+FileResult<std::vector<std::byte>> ReadWholeFile(const std::string& path,
+                                                 uint64_t limit = kDefaultReadLimit);
+
+// Replaces the file with exactly `bytes`. The bytes go to a new file next to
+// it that is renamed over the old one only when complete, so a failed write
+// (a full disk, say) leaves the previous contents intact. A symbolic link at
+// `path` is replaced by the file, not followed.
+FileError WriteWholeFile(const std::string& path, std::span<const std::byte> bytes);
+
+// NotFound when there was nothing to delete.
+FileError DeleteFile(const std::string& path);
+
+FileResult<uint64_t> GetFileSize(const std::string& path);
+
+}  // namespace varn::system

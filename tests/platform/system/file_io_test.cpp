@@ -1,0 +1,141 @@
+#include "platform/system/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/system/file_reader.h"
+#include "tests/platform/system/scratch_directory.h"
+
+namespace varn::system {
+namespace {
+
+using testing::ScratchDirectory;
+
+std::vector<std::byte> Pattern(std::size_t size) {
+  std::vector<std::byte> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::byte>((i * 131 + 7) & 0xFF);
+  return bytes;
+}
+
+std::size_t EntriesIn(const std::string& dir) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++count;
+  return count;
+}
+
+TEST(WholeFile, WriteThenReadRoundTrip) {
+  ScratchDirectory dir;
+  const std::string path = dir / "data.bin";
+  const auto bytes = Pattern(70000);  // zeros included, more than one grow step
+  ASSERT_EQ(WriteWholeFile(path, bytes), FileError::None);
+  const auto read = ReadWholeFile(path);
+  ASSERT_TRUE(read) << FileErrorName(read.error);
+  EXPECT_EQ(read.value, bytes);
+  EXPECT_EQ(GetFileSize(path).value, 70000u);
+
+  ASSERT_EQ(WriteWholeFile(path, {}), FileError::None);
+  const auto empty = ReadWholeFile(path);
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty.value.empty());
+}
+
+TEST(WholeFile, ReplacingKeepsModeAndLeavesNoStrayFiles) {
+  ScratchDirectory dir;
+  const std::string path = dir / "private.tbp";
+  std::ofstream(path) << "old contents that are longer";
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  ASSERT_EQ(WriteWholeFile(path, Pattern(10)), FileError::None);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(ReadWholeFile(path).value, Pattern(10));
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(WholeFile, FailedWriteLeavesTargetAndNoPartFile) {
+  ScratchDirectory dir;
+  const std::string occupied = dir / "occupied";
+  ASSERT_EQ(mkdir(occupied.c_str(), 0700), 0);
+  std::ofstream(occupied + "/keep") << "inside";
+  EXPECT_NE(WriteWholeFile(occupied, Pattern(5)), FileError::None);
+  EXPECT_TRUE(std::filesystem::is_directory(occupied));
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+
+  EXPECT_EQ(WriteWholeFile(dir / "missing/file", Pattern(5)), FileError::NotFound);
+  EXPECT_EQ(WriteWholeFile(dir.Path() + "/", Pattern(5)), FileError::InvalidArgument);
+}
+
+TEST(WholeFile, ReadRefusesWhatItCannotTakeWhole) {
+  ScratchDirectory dir;
+  const std::string path = dir / "ten.bin";
+  ASSERT_EQ(WriteWholeFile(path, Pattern(10)), FileError::None);
+  EXPECT_EQ(ReadWholeFile(path, 9).error, FileError::TooLarge);
+  EXPECT_EQ(ReadWholeFile(path, 10).value.size(), 10u);
+
+  EXPECT_EQ(ReadWholeFile(dir / "absent").error, FileError::NotFound);
+  EXPECT_EQ(ReadWholeFile(dir.Path()).error, FileError::NotRegularFile);
+  // A FIFO without a writer would block a plain open forever.
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadWholeFile(fifo).error, FileError::NotRegularFile);
+  EXPECT_EQ(GetFileSize(fifo).error, FileError::NotRegularFile);
+}
+
+TEST(WholeFile, DeleteReportsWhetherSomethingWasThere) {
+  ScratchDirectory dir;
+  const std::string path = dir / "gone.txt";
+  std::ofstream(path) << "x";
+  EXPECT_EQ(DeleteFile(path), FileError::None);
+  EXPECT_EQ(DeleteFile(path), FileError::NotFound);
+  EXPECT_EQ(GetFileSize(path).error, FileError::NotFound);
+}
+
+TEST(FileReader, HandsOutBlocksUntilTheEnd) {
+  ScratchDirectory dir;
+  const std::string path = dir / "upload.jpg";
+  const auto bytes = Pattern(25000);
+  ASSERT_EQ(WriteWholeFile(path, bytes), FileError::None);
+
+  auto opened = FileReader::Open(path);
+  ASSERT_TRUE(opened) << FileErrorName(opened.error);
+  FileReader reader = std::move(opened.value);
+  EXPECT_EQ(reader.Size().value, 25000u);
+
+  std::vector<std::byte> block(10240);
+  std::vector<std::byte> received;
+  std::vector<std::size_t> counts;
+  while (const std::size_t count = reader.Read(block)) {
+    counts.push_back(count);
+    received.insert(received.end(), block.begin(), block.begin() + static_cast<long>(count));
+  }
+  EXPECT_EQ(counts, (std::vector<std::size_t>{10240, 10240, 4520}));
+  EXPECT_EQ(received, bytes);
+  EXPECT_EQ(reader.LastError(), FileError::None);
+  EXPECT_EQ(reader.Read(block), 0u);
+}
+
+TEST(FileReader, ClosedOrMovedFromReaderReadsNothing) {
+  ScratchDirectory dir;
+  const std::string path = dir / "a.bin";
+  ASSERT_EQ(WriteWholeFile(path, Pattern(3)), FileError::None);
+  auto opened = FileReader::Open(path);
+  ASSERT_TRUE(opened);
+  FileReader moved = std::move(opened.value);
+  std::byte block[4];
+  EXPECT_EQ(opened.value.Read(block), 0u);
+  EXPECT_EQ(opened.value.LastError(), FileError::InvalidArgument);
+  EXPECT_FALSE(opened.value.Size());
+  EXPECT_EQ(moved.Read(block), 3u);
+  moved.Close();
+  EXPECT_FALSE(moved.IsOpen());
+  EXPECT_EQ(moved.Read(block), 0u);
+}
+
+}  // namespace
+}  // namespace varn::system
