@@ -1,0 +1,145 @@
+#include "platform/ui/dialog_service.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "platform/com/bstr.h"
+#include "platform/com/host_ui.h"
+#include "platform/com/service_provider.h"
+#include "platform/system/utf_convert.h"
+#include "platform/ui/qt_dialogs.h"
+
+namespace varn::ui {
+namespace {
+
+// Touched only from the controls' thread.
+QtDialogPolicy gQtDialogPolicy = QtDialogPolicy::kWhenDisplayed;
+
+// Releases an interface pointer when it goes out of scope.
+template <class Interface>
+class Held {
+ public:
+  explicit Held(Interface* pointer) : pointer_(pointer) {}
+  ~Held() {
+    if (pointer_ != nullptr) pointer_->Release();
+  }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  Interface* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+
+ private:
+  Interface* pointer_;
+};
+
+// Asked anew for every dialog and never kept: the host may change its mind.
+IVarnHostUI* QueryHostUI(IOleClientSite* site) {
+  if (site == nullptr) return nullptr;
+  IServiceProvider* provider = nullptr;
+  if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) ||
+      provider == nullptr) {
+    return nullptr;
+  }
+  const Held<IServiceProvider> heldProvider(provider);
+  IVarnHostUI* hostUI = nullptr;
+  if (FAILED(provider->QueryService(SID_IVarnHostUI, IID_IVarnHostUI,
+                                    reinterpret_cast<void**>(&hostUI)))) {
+    return nullptr;
+  }
+  return hostUI;
+}
+
+// An empty text stands for "none", which the host receives as a null BSTR.
+// False when memory ran out.
+bool ToOptionalBstr(std::u16string_view text, com::Bstr& out) {
+  if (text.empty()) return true;
+  out = com::Bstr::FromText(text);
+  return !out.IsNull();
+}
+
+std::optional<std::u16string> AcceptablePath(std::u16string_view path) {
+  if (path.empty() || path.size() > kMaxDialogPathLength ||
+      path.find(u'\0') != std::u16string_view::npos) {
+    return std::nullopt;
+  }
+  return std::u16string(path);
+}
+
+std::optional<std::u16string> AskHostForFile(IVarnHostUI& host,
+                                             const FileDialogRequest& request) {
+  com::Bstr filter;
+  com::Bstr initialName;
+  com::Bstr defaultExt;
+  if (!ToOptionalBstr(ToWindowsFilter(request.filters), filter) ||
+      !ToOptionalBstr(request.initialName, initialName) ||
+      !ToOptionalBstr(request.defaultExt, defaultExt)) {
+    return std::nullopt;
+  }
+  BSTR path = nullptr;
+  const HRESULT hr =
+      host.ShowFileDialog(static_cast<int32_t>(request.kind), filter.Get(), initialName.Get(),
+                          defaultExt.Get(), request.flags, &path);
+  // The path is ours to free, also when the host set one and then said no.
+  const com::Bstr ownedPath = com::Bstr::Attach(path);
+  if (hr != S_OK) return std::nullopt;
+  return AcceptablePath(ownedPath.View());
+}
+
+int32_t AskHostForMessageBox(IVarnHostUI& host, std::u16string_view text,
+                             std::u16string_view caption, uint32_t type) {
+  const com::Bstr textBstr = com::Bstr::FromText(text);
+  const com::Bstr captionBstr = com::Bstr::FromText(caption);
+  if (textBstr.IsNull() || captionBstr.IsNull()) return 0;
+  int32_t answer = 0;
+  if (FAILED(host.ShowMessageBox(textBstr.Get(), captionBstr.Get(), type, &answer))) return 0;
+  return answer;
+}
+
+void WriteToStandardError(std::u16string_view text, std::u16string_view caption) {
+  std::string line = caption.empty() ? std::string() : system::Utf16ToUtf8(caption) + ": ";
+  line += system::Utf16ToUtf8(text);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+std::optional<std::u16string> ShowFileDialog(IOleClientSite* site, HWND owner,
+                                             const FileDialogRequest& request) {
+  try {
+    if (IVarnHostUI* hostUI = QueryHostUI(site)) {
+      const Held<IVarnHostUI> held(hostUI);
+      return AskHostForFile(*hostUI, request);
+    }
+    if (QtDialogsAvailable(gQtDialogPolicy)) {
+      std::optional<std::u16string> chosen = ShowQtFileDialog(owner, request, gQtDialogPolicy);
+      if (chosen) return AcceptablePath(*chosen);
+      return std::nullopt;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  return std::nullopt;
+}
+
+int32_t ShowMessageBox(IOleClientSite* site, HWND owner, std::u16string_view text,
+                       std::u16string_view caption, uint32_t type) {
+  try {
+    if (IVarnHostUI* hostUI = QueryHostUI(site)) {
+      const Held<IVarnHostUI> held(hostUI);
+      return AskHostForMessageBox(*hostUI, text, caption, type);
+    }
+    if (QtDialogsAvailable(gQtDialogPolicy)) {
+      return ShowQtMessageBox(owner, text, caption, type);
+    }
+    WriteToStandardError(text, caption);
+    return IDOK;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+void SetQtDialogPolicy(QtDialogPolicy policy) { gQtDialogPolicy = policy; }
+
+}  // namespace varn::ui
