@@ -1,0 +1,39 @@
+// Writes a picture and its 160 x 120 thumbnail to new files in the private
+// temporary directory, ready for upload: img<N>.png and img<N>_t.png, or
+// img<N>.jpg and img<N>_t.jpg, next to the placeholder img<N>.tmp that
+// reserves the number. Nothing deletes these files afterwards.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/imaging/bitmap.h"
+#include "platform/imaging/geometry.h"
+
+namespace varn {
+
+enum class PictureFileType { Png, Jpeg };
+
+inline constexpr int32_t kThumbnailWidth = 160;
+inline constexpr int32_t kThumbnailHeight = 120;
+inline constexpr uint32_t kJpegPictureQuality = 80;
+inline constexpr uint32_t kJpegThumbnailQuality = 100;
+
+// Where a picture of that size is drawn in the thumbnail: pictures wider than
+// 4:3 span its width, the others its height, centred on the other axis.
+imaging::Rect ThumbnailPlacement(uint32_t width, uint32_t height);
+
+// True when both files were written. The paths are handed out as soon as the
+// names exist, so the caller has them even when a save then fails; they stay
+// untouched when no name could be made. A failed picture save makes no
+// thumbnail. Both out-pointers are required (false otherwise, nothing made).
+bool SaveImageWithThumbnail(const imaging::Bitmap& image, PictureFileType type,
+                            std::string* picturePath, std::string* thumbnailPath);
+
+// The same in a given directory instead of the private temporary directory.
+bool SaveImageWithThumbnailIn(std::string_view directory, const imaging::Bitmap& image,
+                              PictureFileType type, std::string* picturePath,
+                              std::string* thumbnailPath);
+
+}  // namespace varn
