@@ -97,7 +97,7 @@ class Bitmap {
   struct Impl;
 
  private:
-  friend Impl& BitmapImpl(const Bitmap& bitmap);
+  friend struct BitmapAccess;
   explicit Bitmap(std::shared_ptr<Impl> impl);
 
   std::shared_ptr<Impl> impl_;

@@ -1,0 +1,156 @@
+// Decoding and encoding of bitmaps through Qt's image readers and writers.
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <istream>
+#include <new>
+
+#include "platform/imaging/bitmap.h"
+#include "platform/imaging/bitmap_access.h"
+
+namespace varn::imaging {
+
+namespace {
+
+// Big enough for the largest accepted picture even when the decoder produces
+// 64 bits per pixel on the way; the pixel count is checked before decoding.
+constexpr int kReaderAllocationLimitMb = 1024;
+constexpr int kDefaultJpegQuality = 75;
+
+bool IsAcceptedFormat(const QByteArray& format) {
+  return format == "png" || format == "jpeg" || format == "jpg" || format == "gif" ||
+         format == "bmp";
+}
+
+bool IsTooLarge(const QSize& size) {
+  return int64_t{size.width()} * size.height() > kMaxBitmapPixels;
+}
+
+std::unique_ptr<Bitmap> Decode(QIODevice& device) {
+  QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
+  QImageReader reader(&device);
+  reader.setDecideFormatFromContent(true);
+  reader.setAutoTransform(false);
+  // Only the four picture formats; other readers (text-based ones among
+  // them) would accept files that are not pictures.
+  if (!IsAcceptedFormat(reader.format())) return BitmapAccess::Failed(Status::UnknownImageFormat);
+  const QSize declared = reader.size();
+  if (declared.isValid() && IsTooLarge(declared)) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  }
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) {
+    return BitmapAccess::Failed(Status::UnknownImageFormat);
+  }
+  if (IsTooLarge(image.size())) return BitmapAccess::Failed(Status::OutOfMemory);
+  const PixelFormat format = NaturalFormatOf(image);
+  return BitmapAccess::Adopt(ToStorageFormat(image, format), format);
+}
+
+std::unique_ptr<Bitmap> DecodeBytes(const QByteArray& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  if (!buffer.open(QIODevice::ReadOnly)) return BitmapAccess::Failed(Status::GenericError);
+  return Decode(buffer);
+}
+
+// Which Qt writer stands for an encoder class identifier; null when none.
+const char* WriterFormatFor(const CLSID& encoder) {
+  if (encoder == kBmpEncoderClsid) return "bmp";
+  if (encoder == kJpegEncoderClsid) return "jpeg";
+  if (encoder == kPngEncoderClsid) return "png";
+  if (encoder == kTiffEncoderClsid) return "tiff";
+  if (encoder == kGifEncoderClsid) return "gif";
+  return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<Bitmap> Bitmap::FromFile(std::string_view utf8Path) {
+  try {
+    QFile file(QString::fromUtf8(utf8Path.data(), static_cast<qsizetype>(utf8Path.size())));
+    if (!file.exists()) return BitmapAccess::Failed(Status::FileNotFound);
+    if (!file.open(QIODevice::ReadOnly)) return BitmapAccess::Failed(Status::Win32Error);
+    return Decode(file);
+  } catch (const std::bad_alloc&) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  } catch (...) {
+    return BitmapAccess::Failed(Status::GenericError);
+  }
+}
+
+std::unique_ptr<Bitmap> Bitmap::FromStream(std::istream& stream) {
+  try {
+    QByteArray bytes;
+    char chunk[64 * 1024];
+    while (stream.good()) {
+      stream.read(chunk, sizeof chunk);
+      const std::streamsize got = stream.gcount();
+      if (got <= 0) break;
+      if (bytes.size() + got > kMaxEncodedBytes) return BitmapAccess::Failed(Status::OutOfMemory);
+      bytes.append(chunk, static_cast<qsizetype>(got));
+    }
+    if (stream.bad()) return BitmapAccess::Failed(Status::Win32Error);
+    return DecodeBytes(bytes);
+  } catch (const std::bad_alloc&) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  } catch (...) {
+    return BitmapAccess::Failed(Status::GenericError);
+  }
+}
+
+std::unique_ptr<Bitmap> Bitmap::FromMemory(std::span<const uint8_t> bytes) {
+  try {
+    if (static_cast<int64_t>(bytes.size()) > kMaxEncodedBytes) {
+      return BitmapAccess::Failed(Status::OutOfMemory);
+    }
+    // Reads the caller's bytes in place.
+    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size()));
+    return DecodeBytes(view);
+  } catch (const std::bad_alloc&) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  } catch (...) {
+    return BitmapAccess::Failed(Status::GenericError);
+  }
+}
+
+Status Bitmap::Save(std::string_view utf8Path, const CLSID& encoder,
+                    const EncoderParameters* params) const {
+  if (!impl_) return Status::InvalidParameter;
+  const Impl& impl = *impl_;
+  if (CreationStatusOf(impl) != Status::Ok) return CreationStatusOf(impl);
+  const char* format = WriterFormatFor(encoder);
+  if (format == nullptr) return Report(impl, Status::UnknownImageFormat);
+  if (!QImageWriter::supportedImageFormats().contains(format)) {
+    return Report(impl, Status::NotImplemented);
+  }
+  int quality = kDefaultJpegQuality;
+  if (params != nullptr && params->Quality) {
+    if (*params->Quality > 100) return Report(impl, Status::InvalidParameter);
+    quality = static_cast<int>(*params->Quality);
+  }
+  try {
+    QImageWriter writer(QString::fromUtf8(utf8Path.data(), static_cast<qsizetype>(utf8Path.size())),
+                        format);
+    if (encoder == kJpegEncoderClsid) writer.setQuality(quality);
+    if (writer.write(ImageOf(impl))) return Report(impl, Status::Ok);
+    switch (writer.error()) {
+      case QImageWriter::DeviceError:
+        return Report(impl, Status::Win32Error);
+      case QImageWriter::UnsupportedFormatError:
+        return Report(impl, Status::NotImplemented);
+      default:
+        return Report(impl, Status::GenericError);
+    }
+  } catch (const std::bad_alloc&) {
+    return Report(impl, Status::OutOfMemory);
+  } catch (...) {
+    return Report(impl, Status::GenericError);
+  }
+}
+
+}  // namespace varn::imaging
