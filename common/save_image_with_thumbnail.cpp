@@ -64,9 +64,8 @@ imaging::Rect ThumbnailPlacement(uint32_t width, uint32_t height) {
   return {(kThumbnailWidth - drawnWidth) / 2, 0, drawnWidth, kThumbnailHeight};
 }
 
-bool SaveImageWithThumbnailIn(std::string_view directory, const Bitmap& image,
-                              PictureFileType type, std::string* picturePath,
-                              std::string* thumbnailPath) {
+bool SaveImageWithThumbnailIn(std::string_view directory, const Bitmap& image, PictureFileType type,
+                              std::string* picturePath, std::string* thumbnailPath) {
   if (picturePath == nullptr || thumbnailPath == nullptr) return false;
   const auto placeholder = system::GetTempFileName(directory, "img");
   if (!placeholder) return false;

@@ -16,7 +16,7 @@ namespace varn::system {
 namespace {
 
 constexpr int kSiblingAttempts = 100;
-constexpr uint64_t kGrowStep = 64 * 1024;
+constexpr uint64_t kGrowStep = uint64_t{64} * 1024;
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -33,7 +33,8 @@ UniqueFd CreateSibling(const std::string& path, std::string* siblingPath) {
   for (int attempt = 0; attempt < kSiblingAttempts; ++attempt) {
     *siblingPath = directory + "/.varn-" + std::to_string(getpid()) + "-" +
                    std::to_string(counter.fetch_add(1)) + ".part";
-    UniqueFd fd(open(siblingPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    UniqueFd fd(
+        open(siblingPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.Valid() || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -124,7 +125,8 @@ FileError DeleteFile(const std::string& path) {
 
 FileResult<uint64_t> GetFileSize(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return FileResult<uint64_t>::Failure(FileErrorFromErrno(errno));
+  if (::stat(path.c_str(), &st) != 0)
+    return FileResult<uint64_t>::Failure(FileErrorFromErrno(errno));
   if (!S_ISREG(st.st_mode)) return FileResult<uint64_t>::Failure(FileError::NotRegularFile);
   return FileResult<uint64_t>::Success(static_cast<uint64_t>(st.st_size));
 }

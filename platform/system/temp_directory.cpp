@@ -56,7 +56,8 @@ PathResult PreparePrivateDirectory(std::string_view base, uid_t uid) {
   if (mkdirat(baseFd.Get(), name.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
     return PathResult::Failure(FileErrorFromErrno(errno));
   }
-  UniqueFd dirFd(openat(baseFd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd dirFd(
+      openat(baseFd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!dirFd.Valid()) {
     return PathResult::Failure(ClassifyOpenFailure(baseFd.Get(), name, errno));
   }

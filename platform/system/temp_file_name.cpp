@@ -23,7 +23,8 @@ constexpr uint32_t kNumberCount = 0xFFFF;
 uint16_t TimeAndPidSeed() {
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch();
   const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(ticks).count();
-  return static_cast<uint16_t>(static_cast<uint64_t>(millis) ^ (static_cast<uint64_t>(getpid()) * 2654435761u));
+  return static_cast<uint16_t>(static_cast<uint64_t>(millis) ^
+                               (static_cast<uint64_t>(getpid()) * 2654435761u));
 }
 
 // Where the next search starts: after the last number handed out, so a busy
@@ -59,7 +60,8 @@ std::string NameFor(const std::string& stem, uint16_t number) {
 
 PathResult GetTempFileName(std::string_view directory, std::string_view prefix,
                            uint16_t firstNumber) {
-  if (directory.empty() || prefix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos ||
+  if (directory.empty() ||
+      prefix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos ||
       directory.find('\0') != std::string_view::npos) {
     return PathResult::Failure(FileError::InvalidArgument);
   }

@@ -55,7 +55,9 @@ std::unique_ptr<Bitmap> Solid(int32_t width, int32_t height, ARGB color) {
 }
 
 bool IsRed(ARGB c) { return ((c >> 16) & 0xFF) > 200 && ((c >> 8) & 0xFF) < 60 && (c & 0xFF) < 60; }
-bool IsWhite(ARGB c) { return ((c >> 16) & 0xFF) > 240 && ((c >> 8) & 0xFF) > 240 && (c & 0xFF) > 240; }
+bool IsWhite(ARGB c) {
+  return ((c >> 16) & 0xFF) > 240 && ((c >> 8) & 0xFF) > 240 && (c & 0xFF) > 240;
+}
 
 ARGB PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
   ARGB color = 0;
@@ -217,8 +219,8 @@ TEST(SaveImageWithThumbnail, FailuresReturnFalse) {
   // no thumbnail is made.
   const Bitmap failed(0, 0, PixelFormat::Format24bppRGB);
   ASSERT_NE(failed.GetLastStatus(), Status::Ok);
-  EXPECT_FALSE(SaveImageWithThumbnailIn(dir.Path(), failed, PictureFileType::Png, &picture,
-                                        &thumbnail));
+  EXPECT_FALSE(
+      SaveImageWithThumbnailIn(dir.Path(), failed, PictureFileType::Png, &picture, &thumbnail));
   EXPECT_TRUE(thumbnail.ends_with("_t.png")) << thumbnail;
   EXPECT_FALSE(Exists(picture));
   EXPECT_FALSE(Exists(thumbnail));
@@ -232,8 +234,8 @@ TEST(SaveImageWithThumbnail, FailuresReturnFalse) {
 TEST(SaveImageWithThumbnail, DefaultsToThePrivateTemporaryDirectory) {
   std::string picture;
   std::string thumbnail;
-  ASSERT_TRUE(SaveImageWithThumbnail(*Solid(8, 6, kRed), PictureFileType::Jpeg, &picture,
-                                     &thumbnail));
+  ASSERT_TRUE(
+      SaveImageWithThumbnail(*Solid(8, 6, kRed), PictureFileType::Jpeg, &picture, &thumbnail));
   const std::string& directory = system::GetTempPath().value;
   EXPECT_EQ(picture.substr(0, directory.size()), directory);
   EXPECT_TRUE(Exists(picture));

@@ -105,7 +105,8 @@ TEST(PrivateDirectory, LimitCountsUtf16CharactersNotBytes) {
   ScratchDirectory base;
   // Three-byte characters, one UTF-16 unit each, in folders short enough for
   // the file system: the path fits in characters though far over in bytes.
-  std::size_t remaining = kMaxPath - 1 - (base.Path().size() + 1 + PrivateName(geteuid()).size() + 1);
+  std::size_t remaining =
+      kMaxPath - 1 - (base.Path().size() + 1 + PrivateName(geteuid()).size() + 1);
   std::string nested = base.Path();
   while (remaining > 0) {
     std::size_t characters = std::min<std::size_t>(80, remaining - 1);

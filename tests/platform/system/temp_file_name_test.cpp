@@ -64,7 +64,7 @@ TEST(TempFileName, SkipsTakenNamesAndLeavesThemAlone) {
 
 TEST(TempFileName, WrapsPastFFFFToOne) {
   ScratchDirectory dir;
-  std::ofstream(dir / "imgFFFF.tmp");
+  { std::ofstream touch(dir / "imgFFFF.tmp"); }
   EXPECT_EQ(BaseName(GetTempFileName(dir.Path(), "img", 0xFFFF).value), "img1.tmp");
 }
 
