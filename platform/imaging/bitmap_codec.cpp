@@ -37,10 +37,13 @@ std::unique_ptr<Bitmap> Decode(QIODevice& device) {
   // Only the four picture formats; other readers (text-based ones among
   // them) would accept files that are not pictures.
   if (!IsAcceptedFormat(reader.format())) return BitmapAccess::Failed(Status::UnknownImageFormat);
+  // The size comes from the header alone; a header that does not give one
+  // belongs to a broken file, which is not decoded either.
   const QSize declared = reader.size();
-  if (declared.isValid() && IsTooLarge(declared)) {
-    return BitmapAccess::Failed(Status::OutOfMemory);
+  if (!declared.isValid() || declared.isEmpty()) {
+    return BitmapAccess::Failed(Status::UnknownImageFormat);
   }
+  if (IsTooLarge(declared)) return BitmapAccess::Failed(Status::OutOfMemory);
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return BitmapAccess::Failed(Status::UnknownImageFormat);
