@@ -3,6 +3,7 @@
 // and the next entry for the same message (or the standard handling) gets it.
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "platform/com/types.h"
@@ -50,6 +51,12 @@ MessageReply RouteMessage(Control& control, std::span<const MessageEntry<Control
     }
   }
   return PassOn();
+}
+
+template <class Control, std::size_t N>
+MessageReply RouteMessage(Control& control, const MessageEntry<Control> (&map)[N],
+                          const WindowMessage& message) {
+  return RouteMessage(control, std::span<const MessageEntry<Control>>(map), message);
 }
 
 }  // namespace varn::ui

@@ -6,6 +6,11 @@
 
 #include "platform/com/types.h"
 
+// RECT is a global type; its comparison lives beside it so lookup finds it.
+constexpr bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 namespace varn::ui {
 
 constexpr bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
@@ -26,10 +31,6 @@ constexpr RECT Union(const RECT& a, const RECT& b) {
   }
   return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
           std::max(a.bottom, b.bottom)};
-}
-
-constexpr bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 constexpr LONG Width(const RECT& r) { return r.right - r.left; }

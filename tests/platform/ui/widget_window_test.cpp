@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/com/host_ui.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/rect_ops.h"
+#include "tests/platform/ui/test_control.h"
+
+namespace varn::ui::testing {
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "test_platform_ui";
+  static char* argv[] = {name, nullptr};
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
+  return *new QApplication(argc, argv);
+}
+
+class QtEnvironment final : public ::testing::Environment {
+ public:
+  void TearDown() override { delete QCoreApplication::instance(); }
+};
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Calls `answer` with the first modal widget of type T once it is shown.
+template <class T>
+void WhenModalAppears(std::function<void(T*)> answer) {
+  auto* poll = new QTimer(qApp);
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, tries, answer] {
+    if (T* widget = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      poll->stop();
+      answer(widget);
+    } else if (++*tries > 500) {
+      poll->stop();
+      poll->deleteLater();
+      ADD_FAILURE() << "no modal dialog appeared";
+    }
+  });
+  poll->start(10);
+}
+
+std::u16string ToU16(const QString& text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                        static_cast<std::size_t>(text.size()));
+}
+
+class WindowedControl : public ::testing::Test {
+ protected:
+  WindowedControl() {
+    Application();
+    parent = new QWidget;
+    parent->resize(300, 200);
+    parent->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(parent));
+  }
+  ~WindowedControl() override { delete parent; }
+
+  QWidget* Activate(const RECT& rect) {
+    EXPECT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, parent, &rect),
+              S_OK);
+    HWND hwnd = nullptr;
+    EXPECT_EQ(control->GetWindow(&hwnd), S_OK);
+    return static_cast<QWidget*>(hwnd);
+  }
+
+  ControlHolder control;
+  QPointer<QWidget> parent;
+};
+
+TEST_F(WindowedControl, InPlaceActivationMakesAChildWidgetAndTellsItsSize) {
+  QWidget* child = Activate(RECT{10, 20, 110, 80});
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->parentWidget(), parent.data());
+  EXPECT_EQ(child->geometry(), QRect(10, 20, 100, 60));
+  EXPECT_TRUE(child->isVisible());
+  EXPECT_EQ(control->Window().Kind(), WindowKind::kWidget);
+  ASSERT_EQ(control->MessageNumbers(), std::vector<UINT>{WM_SIZE});
+  EXPECT_EQ(control->messages[0].lParam, MAKELPARAM(100, 60));
+  EXPECT_EQ(control->messages[0].client, (RECT{0, 0, 100, 60}));
+
+  const RECT moved{0, 0, 150, 90};
+  ASSERT_EQ(control->SetObjectRects(&moved, &moved), S_OK);
+  EXPECT_EQ(child->geometry(), QRect(0, 0, 150, 90));
+  ASSERT_EQ(control->MessageNumbers(), (std::vector<UINT>{WM_SIZE, WM_SIZE}));
+  EXPECT_EQ(control->messages[1].lParam, MAKELPARAM(150, 90));
+}
+
+TEST_F(WindowedControl, DoubleClickArrivesAsPressReleaseDoubleClickRelease) {
+  QWidget* child = Activate(RECT{10, 20, 110, 80});
+  control->messages.clear();
+  QTest::mouseDClick(parent->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(15, 27));
+  std::vector<UINT> buttons;
+  for (const TestControl::Seen& seen : control->messages) {
+    if (seen.message != WM_MOUSEMOVE) buttons.push_back(seen.message);
+  }
+  EXPECT_EQ(buttons, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                        WM_LBUTTONUP}));
+  for (const TestControl::Seen& seen : control->messages) {
+    EXPECT_EQ(GET_X_LPARAM(seen.lParam), 5);
+    EXPECT_EQ(GET_Y_LPARAM(seen.lParam), 7);
+    if (seen.message == WM_LBUTTONDOWN || seen.message == WM_LBUTTONDBLCLK) {
+      EXPECT_EQ(seen.wParam & MK_LBUTTON, MK_LBUTTON);
+    }
+    if (seen.message == WM_LBUTTONUP) {
+      EXPECT_EQ(seen.wParam & MK_LBUTTON, 0u);
+    }
+  }
+  // The press took the capture and the release gave it back.
+  EXPECT_FALSE(control->Window().HasCapture());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+  (void)child;
+}
+
+TEST_F(WindowedControl, PaintDrawsThroughTheControlsOnDraw) {
+  QWidget* child = Activate(RECT{10, 20, 60, 50});
+  const QImage shot = child->grab().toImage();
+  ASSERT_FALSE(control->draws.empty());
+  EXPECT_EQ(control->draws.back().bounds, (RECT{0, 0, 50, 30}));
+  EXPECT_EQ(control->draws.back().origin.x, 0);
+  ASSERT_EQ(shot.size(), QSize(50, 30));
+  for (const QPoint point : {QPoint(0, 0), QPoint(49, 0), QPoint(7, 29), QPoint(25, 13)}) {
+    EXPECT_EQ(shot.pixel(point), PatternAt(point.x(), point.y()) | 0xFF000000u)
+        << point.x() << "," << point.y();
+  }
+}
+
+TEST_F(WindowedControl, CaptureCursorAndModalCancellationGoThroughTheWidget) {
+  QWidget* child = Activate(RECT{0, 0, 100, 100});
+  control->Window().SetCapture();
+  EXPECT_EQ(QWidget::mouseGrabber(), child);
+  control->Window().SetCursor(IDC_SIZEALL);
+  EXPECT_EQ(child->cursor().shape(), Qt::SizeAllCursor);
+  EXPECT_EQ(control->Window().Cursor(), IDC_SIZEALL);
+
+  // A modal dialog over the control's window ends the drag, as on Windows.
+  control->messages.clear();
+  QDialog modal(parent);
+  modal.setWindowModality(Qt::ApplicationModal);
+  modal.show();
+  QApplication::processEvents();
+  EXPECT_EQ(control->MessageNumbers(), std::vector<UINT>{WM_CANCELMODE});
+  EXPECT_FALSE(control->Window().HasCapture());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST_F(WindowedControl, DeactivationAndALostParentLeaveAHeadlessControl) {
+  QPointer<QWidget> child = Activate(RECT{0, 0, 80, 40});
+  ASSERT_EQ(control->InPlaceDeactivate(), S_OK);
+  EXPECT_TRUE(child.isNull());
+  ASSERT_NE(control->Headless(), nullptr);
+  EXPECT_EQ(control->Window().GetClientRect(), (RECT{0, 0, 80, 40}));
+
+  child = Activate(RECT{0, 0, 80, 40});
+  delete parent;
+  EXPECT_TRUE(child.isNull());
+  // The window is gone; its operations do nothing and nothing crashes.
+  control->Window().Invalidate();
+  control->Window().SetCapture();
+  EXPECT_FALSE(control->Window().HasCapture());
+  HWND hwnd = nullptr;
+  EXPECT_EQ(control->GetWindow(&hwnd), E_FAIL);
+}
+
+TEST_F(WindowedControl, WithoutAParentTheControlStaysHeadless) {
+  const RECT rect{0, 0, 64, 32};
+  ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &rect), S_OK);
+  ASSERT_NE(control->Headless(), nullptr);
+  EXPECT_EQ(control->Window().GetClientRect(), (RECT{0, 0, 64, 32}));
+  EXPECT_EQ(control->MessageNumbers(), std::vector<UINT>{WM_SIZE});
+}
+
+class ForcedQtDialogs : public WindowedControl {
+ protected:
+  ForcedQtDialogs() { SetQtDialogPolicy(QtDialogPolicy::kAlways); }
+  ~ForcedQtDialogs() override { SetQtDialogPolicy(QtDialogPolicy::kWhenDisplayed); }
+};
+
+TEST_F(ForcedQtDialogs, OpenDialogShowsTheFiltersAndReturnsTheTypedFile) {
+  Activate(RECT{0, 0, 50, 50});
+  const QString path = QDir::tempPath() + QStringLiteral("/chosen.tbp");
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  QStringList filtersSeen;
+  QWidget* ownerSeen = nullptr;
+  WhenModalAppears<QFileDialog>([&](QFileDialog* dialog) {
+    filtersSeen = dialog->nameFilters();
+    ownerSeen = dialog->parentWidget();
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  FileDialogRequest request;
+  request.filters = {{u"Tembra Paint Files (*.tbp)", u"*.tbp"}, {u"All Files (*.*)", u"*.*"}};
+  request.initialName = u"*.tbp";
+  request.defaultExt = u"tbp";
+  const std::optional<std::u16string> chosen = control->ShowFileDialog(request);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, ToU16(path));
+  EXPECT_EQ(filtersSeen, (QStringList{QStringLiteral("Tembra Paint Files (*.tbp)"),
+                                      QStringLiteral("All Files (*)")}));
+  EXPECT_EQ(ownerSeen, parent.data());
+}
+
+TEST_F(ForcedQtDialogs, SaveDialogAsksBeforeOverwritingAndAddsTheDefaultExtension) {
+  const QString existing = QDir::tempPath() + QStringLiteral("/existing.tbp");
+  {
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  bool asked = false;
+  WhenModalAppears<QFileDialog>([&](QFileDialog* dialog) {
+    WhenModalAppears<QMessageBox>([&](QMessageBox* question) {
+      asked = true;
+      question->button(QMessageBox::Yes)->click();
+    });
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+        ->setText(QDir::tempPath() + QStringLiteral("/existing"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  FileDialogRequest request;
+  request.kind = FileDialogKind::kSave;
+  request.defaultExt = u"tbp";
+  request.flags = OFN_OVERWRITEPROMPT;
+  const std::optional<std::u16string> chosen = control->ShowFileDialog(request);
+  EXPECT_TRUE(asked);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, ToU16(existing));
+
+  WhenModalAppears<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+  EXPECT_EQ(control->ShowFileDialog(request), std::nullopt);
+}
+
+TEST_F(ForcedQtDialogs, MessageBoxAnswersTheButtonPressed) {
+  QString textSeen;
+  WhenModalAppears<QMessageBox>([&](QMessageBox* box) {
+    textSeen = box->text();
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(control->ShowMessageBox(u"Replace the drawing?", u"Paint", MB_YESNO), IDNO);
+  EXPECT_EQ(textSeen, QStringLiteral("Replace the drawing?"));
+}
+
+}  // namespace
+}  // namespace varn::ui::testing
