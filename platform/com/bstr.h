@@ -5,9 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com/export.h"
 #include "platform/com/types.h"
-
-#define VARN_EXPORT __attribute__((visibility("default")))
 
 extern "C" {
 // Null for a null text; otherwise a new string of the text up to its 0.
