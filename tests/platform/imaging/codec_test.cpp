@@ -80,7 +80,7 @@ std::string BmpHeader(int32_t width, int32_t height) {
   AppendLittleEndian(bmp, 1, 2);
   AppendLittleEndian(bmp, 24, 2);
   AppendLittleEndian(bmp, 0, 4);
-  AppendLittleEndian(bmp, 0, 4 * 5);
+  for (int field = 0; field < 5; ++field) AppendLittleEndian(bmp, 0, 4);
   return bmp + std::string(16, '\0');
 }
 
