@@ -75,6 +75,15 @@ TEST(HeadlessControl, CaptureIsKeptAndCancelModeReleasesIt) {
   EXPECT_FALSE(control->Window().HasCapture());
 }
 
+TEST(HeadlessControl, HostMayReleaseTheControlFromInsideAHandler) {
+  TestControl* control = com::MakeObject<TestControl>();
+  // A page's event handler dropping the last reference while the message runs.
+  control->onPress = [](TestControl& self) { self.Release(); };
+  LRESULT result = -1;
+  EXPECT_EQ(Send(*control, WM_LBUTTONDOWN, MK_LBUTTON, 0, &result), S_OK);
+  EXPECT_EQ(result, 0);
+}
+
 TEST(HeadlessControl, InvalidationIsClippedToTheClientAreaAndKeptUntilValidated) {
   ControlHolder control;
   HeadlessWindow* window = control->Headless();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ class TestControl final : public Control<ITestProbe> {
   };
   std::vector<Seen> messages;
   std::vector<DrawContext> draws;
+  // Runs inside the left-press handler, after the capture was taken.
+  std::function<void(TestControl&)> onPress;
+  int pressesHandled = 0;
 
   std::vector<UINT> MessageNumbers() const {
     std::vector<UINT> numbers;
@@ -80,6 +84,10 @@ class TestControl final : public Control<ITestProbe> {
   MessageReply OnEraseBackground(const WindowMessage&) { return Handled(0); }
   MessageReply OnLButtonDown(const WindowMessage&) {
     Window().SetCapture();
+    if (onPress) onPress(*this);
+    // Like a real handler, it carries on after the page's code ran.
+    ++pressesHandled;
+    Window().Invalidate();
     return Handled(0);
   }
   MessageReply OnLButtonUp(const WindowMessage&) {

@@ -182,6 +182,17 @@ TEST_F(WindowedControl, DeactivationAndALostParentLeaveAHeadlessControl) {
   EXPECT_EQ(control->GetWindow(&hwnd), E_FAIL);
 }
 
+TEST_F(WindowedControl, ControlMayLetGoOfItsWindowInsideTheWindowsOwnEvent) {
+  QPointer<QWidget> child = Activate(RECT{0, 0, 80, 40});
+  control->onPress = [](TestControl& self) { self.InPlaceDeactivate(); };
+  QTest::mouseClick(parent->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  ASSERT_NE(control->Headless(), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(child.isNull());
+  // The release reached the parent, not the control that had left.
+  EXPECT_EQ(control->MessageNumbers().back(), static_cast<UINT>(WM_LBUTTONDOWN));
+}
+
 TEST_F(WindowedControl, WithoutAParentTheControlStaysHeadless) {
   const RECT rect{0, 0, 64, 32};
   ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &rect), S_OK);
