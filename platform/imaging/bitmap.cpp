@@ -78,12 +78,13 @@ void ForceOpaque(Bitmap::Impl& impl) {
 }
 
 QImage ToStorageFormat(const QImage& image, PixelFormat format) {
-  QImage converted = image.convertToFormat(StorageFormat(format));
-  if (format == PixelFormat::Format24bppRGB && image.hasAlphaChannel()) {
-    // Dropping alpha keeps the colour channels, as a 24bpp copy does.
-    converted = image.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+  if (format == PixelFormat::Format24bppRGB && image.hasAlphaChannel() &&
+      image.format() != QImage::Format_ARGB32) {
+    // Through unpremultiplied values, so that dropping alpha keeps the
+    // colour channels as they are instead of darkening them.
+    return image.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
   }
-  return converted;
+  return image.convertToFormat(StorageFormat(format));
 }
 
 PixelFormat NaturalFormatOf(const QImage& image) {

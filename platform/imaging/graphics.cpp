@@ -144,9 +144,10 @@ Status Graphics::DrawImage(const Bitmap& image, const RectF& dest, float srcX, f
   const QImage snapshot = (&pixels == impl_->target) ? pixels.copy() : QImage();
   const QImage& from = snapshot.isNull() ? pixels : snapshot;
 
+  const QRectF sourceRect(srcX, srcY, srcWidth, srcHeight);
+  if (TryBlit(*impl_, *source, from, dest, sourceRect)) return impl_->Report(Status::Ok);
   impl_->Prepare(DrawKind::ImageOrText);
   QPainter& painter = *impl_->painter;
-  const QRectF sourceRect(srcX, srcY, srcWidth, srcHeight);
   const bool shrinks = std::fabs(dest.Width) < srcWidth || std::fabs(dest.Height) < srcHeight;
   if (IsHighQuality(impl_->interpolation) && shrinks && dest.Width > 0 && dest.Height > 0) {
     // Prefiltered reduction, fast on RGB32 and premultiplied pixels.

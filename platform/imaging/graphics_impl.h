@@ -13,6 +13,7 @@ class QPen;
 class QBrush;
 class QFont;
 class QPointF;
+class QRectF;
 
 namespace varn::imaging {
 
@@ -63,5 +64,10 @@ QBrush ToQBrush(const Brush& brush);
 QFont ToQFont(const Font& font, TextRenderingHint hint);
 // Brushes with a pattern are anchored to the surface, not to the transform.
 void AnchorBrush(const Brush& brush, Graphics::Impl& graphics);
+
+// Draws from (pixels of source) unscaled on the target's rows when the
+// placement is in whole pixels; false when the call needs Qt's painter.
+bool TryBlit(Graphics::Impl& graphics, const Bitmap::Impl& source, const QImage& from,
+             const RectF& dest, const QRectF& sourceRect);
 
 }  // namespace varn::imaging

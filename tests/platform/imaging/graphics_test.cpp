@@ -75,6 +75,36 @@ TEST(GraphicsDrawImage, BlendsBySourceAlphaUnlessSourceCopy) {
   EXPECT_EQ(PixelAt(layer, 1, 0), 0x00000000u);
 }
 
+TEST(GraphicsDrawImage, UnscaledDrawingKeepsExactLayerValuesAndClips) {
+  Bitmap layer(3, 2, PixelFormat::Format32bppARGB);
+  layer.SetPixel(0, 0, 0x02808080);
+  layer.SetPixel(1, 0, 0x7F10E0F0);
+  layer.SetPixel(2, 1, 0xFF445566);
+  Bitmap moved(4, 3, PixelFormat::Format32bppARGB);
+  moved.SetPixel(2, 2, 0x80000000);
+  {
+    Graphics graphics(moved);
+    graphics.TranslateTransform(2, 0);
+    ASSERT_EQ(graphics.DrawImage(layer, -1, 1), Status::Ok);
+  }
+  EXPECT_EQ(PixelAt(moved, 1, 1), 0x02808080u);
+  EXPECT_EQ(PixelAt(moved, 2, 1), 0x7F10E0F0u);
+  EXPECT_EQ(PixelAt(moved, 3, 2), 0xFF445566u);
+  // Source over a half-transparent pixel: alphas add up, colours by weight.
+  EXPECT_TRUE(ChannelsNear(PixelAt(moved, 2, 2), 0x80000000, 0));
+  EXPECT_EQ(PixelAt(moved, 0, 1), 0u);
+
+  std::vector<uint32_t> pixels(2 * 2, 0xFF0000FF);
+  VarnSurface surface{pixels.data(), 2, 2, 8};
+  {
+    Graphics graphics(surface);
+    ASSERT_EQ(graphics.DrawImage(layer, Rect{0, 0, 2, 1}, 1, 0, 2, 1), Status::Ok);
+  }
+  EXPECT_TRUE(ChannelsNear(pixels[0], 0xFF0870F8, 1)) << std::hex << pixels[0];
+  EXPECT_EQ(pixels[1], 0xFF0000FFu);
+  EXPECT_EQ(pixels[2], 0xFF0000FFu);
+}
+
 TEST(GraphicsDrawImage, NearestNeighbourZoomCopiesWholePixels) {
   Bitmap source(2, 2, PixelFormat::Format24bppRGB);
   source.SetPixel(0, 0, 0xFFFF0000);
