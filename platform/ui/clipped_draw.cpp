@@ -42,8 +42,8 @@ HRESULT DrawClipped(VarnSurface& target, const RECT& bounds,
   }
   // Starts as what the target shows, so parts the control leaves alone stay.
   for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(&scratch[static_cast<std::size_t>(y) * width], Row(target, area.top + y) + area.left,
-                static_cast<std::size_t>(width) * 4);
+    std::memcpy(&scratch[static_cast<std::size_t>(y) * width],
+                Row(target, area.top + y) + area.left, static_cast<std::size_t>(width) * 4);
   }
   VarnSurface surface{scratch.data(), width, height, width * 4};
   paint(DrawContext{&surface, bounds, POINT{area.left, area.top}});

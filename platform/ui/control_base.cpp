@@ -112,9 +112,7 @@ HRESULT ControlBase::SetHostNames(LPCOLESTR /*containerApp*/, LPCOLESTR /*contai
 
 HRESULT ControlBase::Close(DWORD /*saveOption*/) { return InPlaceDeactivate(); }
 
-HRESULT ControlBase::SetMoniker(DWORD /*whichMoniker*/, IMoniker* /*moniker*/) {
-  return E_NOTIMPL;
-}
+HRESULT ControlBase::SetMoniker(DWORD /*whichMoniker*/, IMoniker* /*moniker*/) { return E_NOTIMPL; }
 
 HRESULT ControlBase::GetMoniker(DWORD /*assign*/, DWORD /*whichMoniker*/, IMoniker** moniker) {
   if (moniker != nullptr) *moniker = nullptr;
@@ -130,8 +128,8 @@ HRESULT ControlBase::GetClipboardData(DWORD /*reserved*/, IDataObject** data) {
   return E_NOTIMPL;
 }
 
-HRESULT ControlBase::DoVerb(LONG verb, MSG* /*msg*/, IOleClientSite* /*activeSite*/,
-                            LONG /*index*/, HWND parent, const RECT* posRect) {
+HRESULT ControlBase::DoVerb(LONG verb, MSG* /*msg*/, IOleClientSite* /*activeSite*/, LONG /*index*/,
+                            HWND parent, const RECT* posRect) {
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:

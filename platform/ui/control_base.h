@@ -96,8 +96,8 @@ class ControlBase : public IOleObject,
   HRESULT FreezeEvents(BOOL freeze) override;
 
   // IViewObject, IViewObject2, IViewObjectEx
-  HRESULT Draw(DWORD drawAspect, LONG index, void* aspect, DVTARGETDEVICE* target,
-               HDC targetDevice, HDC hdcDraw, const RECTL* bounds, const RECTL* windowBounds,
+  HRESULT Draw(DWORD drawAspect, LONG index, void* aspect, DVTARGETDEVICE* target, HDC targetDevice,
+               HDC hdcDraw, const RECTL* bounds, const RECTL* windowBounds,
                BOOL (*shouldContinue)(ULONG_PTR), ULONG_PTR continueArg) override;
   HRESULT GetColorSet(DWORD drawAspect, LONG index, void* aspect, DVTARGETDEVICE* target,
                       HDC targetDevice, LOGPALETTE** colorSet) override;
@@ -105,8 +105,7 @@ class ControlBase : public IOleObject,
   HRESULT Unfreeze(DWORD freeze) override;
   HRESULT SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override;
   HRESULT GetAdvise(DWORD* aspects, DWORD* advf, IAdviseSink** sink) override;
-  HRESULT GetExtent(DWORD drawAspect, LONG index, DVTARGETDEVICE* target,
-                    SIZEL* size) override;
+  HRESULT GetExtent(DWORD drawAspect, LONG index, DVTARGETDEVICE* target, SIZEL* size) override;
   HRESULT GetRect(DWORD aspect, RECTL* rect) override;
   HRESULT GetViewStatus(DWORD* status) override;
   HRESULT QueryHitPoint(DWORD aspect, const RECT* bounds, POINT location, LONG closeHint,

@@ -36,8 +36,7 @@ HRESULT ControlBase::GetColorSet(DWORD /*drawAspect*/, LONG /*index*/, void* /*a
   return E_NOTIMPL;
 }
 
-HRESULT ControlBase::Freeze(DWORD /*drawAspect*/, LONG /*index*/, void* /*aspect*/,
-                            DWORD* freeze) {
+HRESULT ControlBase::Freeze(DWORD /*drawAspect*/, LONG /*index*/, void* /*aspect*/, DWORD* freeze) {
   if (freeze != nullptr) *freeze = 0;
   return E_NOTIMPL;
 }
@@ -98,9 +97,9 @@ HRESULT ControlBase::QueryHitRect(DWORD aspect, const RECT* bounds, const RECT* 
   return S_OK;
 }
 
-HRESULT ControlBase::GetNaturalExtent(DWORD /*aspect*/, LONG /*index*/,
-                                      DVTARGETDEVICE* /*target*/, HDC /*targetDevice*/,
-                                      DVEXTENTINFO* /*extentInfo*/, SIZEL* /*size*/) {
+HRESULT ControlBase::GetNaturalExtent(DWORD /*aspect*/, LONG /*index*/, DVTARGETDEVICE* /*target*/,
+                                      HDC /*targetDevice*/, DVEXTENTINFO* /*extentInfo*/,
+                                      SIZEL* /*size*/) {
   return E_NOTIMPL;
 }
 

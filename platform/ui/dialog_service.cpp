@@ -66,8 +66,7 @@ std::optional<std::u16string> AcceptablePath(std::u16string_view path) {
   return std::u16string(path);
 }
 
-std::optional<std::u16string> AskHostForFile(IVarnHostUI& host,
-                                             const FileDialogRequest& request) {
+std::optional<std::u16string> AskHostForFile(IVarnHostUI& host, const FileDialogRequest& request) {
   com::Bstr filter;
   com::Bstr initialName;
   com::Bstr defaultExt;
@@ -77,9 +76,8 @@ std::optional<std::u16string> AskHostForFile(IVarnHostUI& host,
     return std::nullopt;
   }
   BSTR path = nullptr;
-  const HRESULT hr =
-      host.ShowFileDialog(static_cast<int32_t>(request.kind), filter.Get(), initialName.Get(),
-                          defaultExt.Get(), request.flags, &path);
+  const HRESULT hr = host.ShowFileDialog(static_cast<int32_t>(request.kind), filter.Get(),
+                                         initialName.Get(), defaultExt.Get(), request.flags, &path);
   // The path is ours to free, also when the host set one and then said no.
   const com::Bstr ownedPath = com::Bstr::Attach(path);
   if (hr != S_OK) return std::nullopt;

@@ -5,9 +5,7 @@
 namespace varn::ui {
 namespace {
 
-std::u16string_view UpToZero(std::u16string_view text) {
-  return text.substr(0, text.find(u'\0'));
-}
+std::u16string_view UpToZero(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
 std::u16string_view Trim(std::u16string_view text) {
   const std::size_t first = text.find_first_not_of(u' ');

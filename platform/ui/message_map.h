@@ -25,9 +25,7 @@ struct MessageReply {
   bool handled() const { return handling == MessageHandling::kHandled; }
 };
 
-constexpr MessageReply Handled(LRESULT result = 0) {
-  return {MessageHandling::kHandled, result};
-}
+constexpr MessageReply Handled(LRESULT result = 0) { return {MessageHandling::kHandled, result}; }
 constexpr MessageReply PassOn() { return {MessageHandling::kPassOn, 0}; }
 
 template <class Control>

@@ -47,11 +47,16 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
 
 QMessageBox::Icon IconOf(uint32_t type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONHAND:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONASTERISK:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -62,15 +67,24 @@ struct ButtonLook {
 
 ButtonLook LookOf(int32_t answer) {
   switch (answer) {
-    case IDCANCEL: return {QMessageBox::Cancel, nullptr};
-    case IDABORT: return {QMessageBox::Abort, nullptr};
-    case IDRETRY: return {QMessageBox::Retry, nullptr};
-    case IDIGNORE: return {QMessageBox::Ignore, nullptr};
-    case IDYES: return {QMessageBox::Yes, nullptr};
-    case IDNO: return {QMessageBox::No, nullptr};
-    case IDTRYAGAIN: return {QMessageBox::Retry, "Try Again"};
-    case IDCONTINUE: return {QMessageBox::Ignore, "Continue"};
-    default: return {QMessageBox::Ok, nullptr};
+    case IDCANCEL:
+      return {QMessageBox::Cancel, nullptr};
+    case IDABORT:
+      return {QMessageBox::Abort, nullptr};
+    case IDRETRY:
+      return {QMessageBox::Retry, nullptr};
+    case IDIGNORE:
+      return {QMessageBox::Ignore, nullptr};
+    case IDYES:
+      return {QMessageBox::Yes, nullptr};
+    case IDNO:
+      return {QMessageBox::No, nullptr};
+    case IDTRYAGAIN:
+      return {QMessageBox::Retry, "Try Again"};
+    case IDCONTINUE:
+      return {QMessageBox::Ignore, "Continue"};
+    default:
+      return {QMessageBox::Ok, nullptr};
   }
 }
 

@@ -40,8 +40,7 @@ HRESULT ReadUint32(IStream& stream, uint32_t& value) {
 
 HRESULT WriteUint32(IStream& stream, uint32_t value) {
   const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(value >> 16),
-                            static_cast<uint8_t>(value >> 24)};
+                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
   return WriteExactly(stream, bytes, sizeof bytes);
 }
 

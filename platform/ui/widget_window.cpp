@@ -31,20 +31,34 @@ QRect ToQRect(const RECT& rect) {
 
 Qt::CursorShape ToQtCursor(SystemCursor cursor) {
   switch (cursor) {
-    case IDC_IBEAM: return Qt::IBeamCursor;
-    case IDC_WAIT: return Qt::WaitCursor;
-    case IDC_CROSS: return Qt::CrossCursor;
-    case IDC_UPARROW: return Qt::UpArrowCursor;
-    case IDC_SIZENWSE: return Qt::SizeFDiagCursor;
-    case IDC_SIZENESW: return Qt::SizeBDiagCursor;
-    case IDC_SIZEWE: return Qt::SizeHorCursor;
-    case IDC_SIZENS: return Qt::SizeVerCursor;
-    case IDC_SIZEALL: return Qt::SizeAllCursor;
-    case IDC_NO: return Qt::ForbiddenCursor;
-    case IDC_HAND: return Qt::PointingHandCursor;
-    case IDC_APPSTARTING: return Qt::BusyCursor;
-    case IDC_HELP: return Qt::WhatsThisCursor;
-    case IDC_ARROW: break;
+    case IDC_IBEAM:
+      return Qt::IBeamCursor;
+    case IDC_WAIT:
+      return Qt::WaitCursor;
+    case IDC_CROSS:
+      return Qt::CrossCursor;
+    case IDC_UPARROW:
+      return Qt::UpArrowCursor;
+    case IDC_SIZENWSE:
+      return Qt::SizeFDiagCursor;
+    case IDC_SIZENESW:
+      return Qt::SizeBDiagCursor;
+    case IDC_SIZEWE:
+      return Qt::SizeHorCursor;
+    case IDC_SIZENS:
+      return Qt::SizeVerCursor;
+    case IDC_SIZEALL:
+      return Qt::SizeAllCursor;
+    case IDC_NO:
+      return Qt::ForbiddenCursor;
+    case IDC_HAND:
+      return Qt::PointingHandCursor;
+    case IDC_APPSTARTING:
+      return Qt::BusyCursor;
+    case IDC_HELP:
+      return Qt::WhatsThisCursor;
+    case IDC_ARROW:
+      break;
   }
   return Qt::ArrowCursor;
 }
@@ -65,10 +79,17 @@ enum class ButtonAction { kDown, kUp, kDoubleClick };
 UINT ButtonMessage(Qt::MouseButton button, ButtonAction action) {
   UINT base = 0;
   switch (button) {
-    case Qt::LeftButton: base = WM_LBUTTONDOWN; break;
-    case Qt::RightButton: base = WM_RBUTTONDOWN; break;
-    case Qt::MiddleButton: base = WM_MBUTTONDOWN; break;
-    default: return 0;
+    case Qt::LeftButton:
+      base = WM_LBUTTONDOWN;
+      break;
+    case Qt::RightButton:
+      base = WM_RBUTTONDOWN;
+      break;
+    case Qt::MiddleButton:
+      base = WM_MBUTTONDOWN;
+      break;
+    default:
+      return 0;
   }
   // Each button's down, up and double-click messages follow one another.
   return base + static_cast<UINT>(action);
@@ -109,15 +130,12 @@ class ControlWidget final : public QWidget {
     if (event->flags() & Qt::MouseEventCreatedDoubleClick) return;
     DeliverButton(*event, ButtonAction::kDown);
   }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    DeliverButton(*event, ButtonAction::kUp);
-  }
+  void mouseReleaseEvent(QMouseEvent* event) override { DeliverButton(*event, ButtonAction::kUp); }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     DeliverButton(*event, ButtonAction::kDoubleClick);
   }
   void mouseMoveEvent(QMouseEvent* event) override {
-    Deliver(WM_MOUSEMOVE, KeyState(event->buttons(), event->modifiers()),
-            PositionParam(*event));
+    Deliver(WM_MOUSEMOVE, KeyState(event->buttons(), event->modifiers()), PositionParam(*event));
   }
   void resizeEvent(QResizeEvent* event) override { AnnounceSize(event->size()); }
   void hideEvent(QHideEvent* /*event*/) override { CancelMode(); }

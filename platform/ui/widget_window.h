@@ -15,8 +15,7 @@ class WidgetWindow final : public ControlWindow {
   // coordinates. Null when there is no parent, no QApplication, or the call
   // comes from another thread than the application's. The creation sends no
   // WM_SIZE; the caller announces the first size.
-  static std::unique_ptr<WidgetWindow> Create(HWND parent, const RECT& rect,
-                                              WindowClient& client);
+  static std::unique_ptr<WidgetWindow> Create(HWND parent, const RECT& rect, WindowClient& client);
   ~WidgetWindow() override;
   WidgetWindow(const WidgetWindow&) = delete;
   WidgetWindow& operator=(const WidgetWindow&) = delete;

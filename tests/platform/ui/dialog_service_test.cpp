@@ -30,8 +30,9 @@ class FakeHostUI final : public com::ComObject<IVarnHostUI> {
     seenDefaultExt = Seen(defaultExt);
     seenFlags = flags;
     // The module's allocator, as a host linked against the module uses it.
-    *path = answerPath ? SysAllocStringLen(answerPath->data(), static_cast<UINT>(answerPath->size()))
-                       : nullptr;
+    *path = answerPath
+                ? SysAllocStringLen(answerPath->data(), static_cast<UINT>(answerPath->size()))
+                : nullptr;
     return answer;
   }
   HRESULT ShowMessageBox(BSTR text, BSTR caption, uint32_t type, int32_t* result) override {
@@ -168,8 +169,8 @@ TEST_F(DialogService, ServiceIsAskedForEveryDialog) {
 TEST(DialogFallback, WithoutServiceOrDisplayFileDialogsCancelAndBoxesGoToStandardError) {
   ControlHolder control;
   PlainSite* plain = com::MakeObject<PlainSite>();
-  for (IOleClientSite* site : {static_cast<IOleClientSite*>(nullptr),
-                               static_cast<IOleClientSite*>(plain)}) {
+  for (IOleClientSite* site :
+       {static_cast<IOleClientSite*>(nullptr), static_cast<IOleClientSite*>(plain)}) {
     control->SetClientSite(site);
     EXPECT_EQ(control->ShowFileDialog(PaintFileSave()), std::nullopt);
     ::testing::internal::CaptureStderr();

@@ -10,10 +10,9 @@
 namespace varn::ui::testing {
 namespace {
 
-HRESULT Send(TestControl& control, UINT message, WPARAM wParam, LPARAM lParam,
-             LRESULT* result) {
-  return static_cast<IOleInPlaceObjectWindowless&>(control).OnWindowMessage(message, wParam,
-                                                                             lParam, result);
+HRESULT Send(TestControl& control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  return static_cast<IOleInPlaceObjectWindowless&>(control).OnWindowMessage(message, wParam, lParam,
+                                                                            result);
 }
 
 TEST(HeadlessControl, HandledMessagesAnswerOkWithTheHandlersResult) {
@@ -115,12 +114,18 @@ TEST(HeadlessControl, AnswersTheControlInterfacesWithOneIdentity) {
   ControlHolder control;
   IUnknown* identity = nullptr;
   ASSERT_EQ(control->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-  const IID answered[] = {IID_IOleObject,       IID_IOleWindow,
-                          IID_IOleInPlaceObject, IID_IOleInPlaceObjectWindowless,
-                          IID_IOleInPlaceActiveObject, IID_IOleControl,
-                          IID_IViewObject,       IID_IViewObject2,
-                          IID_IViewObjectEx,     IID_IPersist,
-                          IID_IPersistStreamInit, IID_ITestProbe};
+  const IID answered[] = {IID_IOleObject,
+                          IID_IOleWindow,
+                          IID_IOleInPlaceObject,
+                          IID_IOleInPlaceObjectWindowless,
+                          IID_IOleInPlaceActiveObject,
+                          IID_IOleControl,
+                          IID_IViewObject,
+                          IID_IViewObject2,
+                          IID_IViewObjectEx,
+                          IID_IPersist,
+                          IID_IPersistStreamInit,
+                          IID_ITestProbe};
   for (const IID& iid : answered) {
     IUnknown* itf = nullptr;
     ASSERT_EQ(control->QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
@@ -153,7 +158,9 @@ class HeadlessDraw : public ::testing::Test {
     return control->Draw(aspect, index, nullptr, nullptr, nullptr, &surface, &bounds, nullptr,
                          nullptr, 0);
   }
-  uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<std::size_t>(y) * kStride + x]; }
+  uint32_t At(int32_t x, int32_t y) const {
+    return pixels[static_cast<std::size_t>(y) * kStride + x];
+  }
 
   // Rows are wider than the surface: nothing may land in the gap either.
   static constexpr int32_t kStride = kWidth + 3;

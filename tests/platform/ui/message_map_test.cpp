@@ -79,8 +79,7 @@ TEST(FileFilter, WindowsFormTerminatesEveryTextAndTheList) {
 }
 
 TEST(FileFilter, QtNameFiltersListThePatternsOnce) {
-  EXPECT_EQ(ToNameFilter({u"Tembra Paint Files (*.tbp)", u"*.tbp"}),
-            u"Tembra Paint Files (*.tbp)");
+  EXPECT_EQ(ToNameFilter({u"Tembra Paint Files (*.tbp)", u"*.tbp"}), u"Tembra Paint Files (*.tbp)");
   EXPECT_EQ(ToNameFilter({u"All Files (*.*)", u"*.*"}), u"All Files (*)");
   EXPECT_EQ(ToNameFilter({u"Pictures", u"*.jpg;*.png; *.gif"}), u"Pictures (*.jpg *.png *.gif)");
   EXPECT_EQ(ToNameFilter({u"", u""}), u"* (*)");

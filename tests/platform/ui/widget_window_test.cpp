@@ -77,8 +77,7 @@ class WindowedControl : public ::testing::Test {
   ~WindowedControl() override { delete parent; }
 
   QWidget* Activate(const RECT& rect) {
-    EXPECT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, parent, &rect),
-              S_OK);
+    EXPECT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, parent, &rect), S_OK);
     HWND hwnd = nullptr;
     EXPECT_EQ(control->GetWindow(&hwnd), S_OK);
     return static_cast<QWidget*>(hwnd);
@@ -114,8 +113,8 @@ TEST_F(WindowedControl, DoubleClickArrivesAsPressReleaseDoubleClickRelease) {
   for (const TestControl::Seen& seen : control->messages) {
     if (seen.message != WM_MOUSEMOVE) buttons.push_back(seen.message);
   }
-  EXPECT_EQ(buttons, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
-                                        WM_LBUTTONUP}));
+  EXPECT_EQ(buttons,
+            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
   for (const TestControl::Seen& seen : control->messages) {
     EXPECT_EQ(GET_X_LPARAM(seen.lParam), 5);
     EXPECT_EQ(GET_Y_LPARAM(seen.lParam), 7);
