@@ -17,6 +17,8 @@ struct BitmapAccess {
   // (RGB32 for 24bpp, ARGB32 for 32bpp).
   static std::unique_ptr<Bitmap> Adopt(QImage&& image, PixelFormat format);
   static std::unique_ptr<Bitmap> Failed(Status status);
+  // Writes back and releases the rows of a lock on impl.
+  static Status Unlock(Bitmap::Impl& impl, BitmapData& data);
 };
 
 // The pixels of a bitmap impl; Mutable detaches them from any clone.

@@ -12,6 +12,7 @@
 namespace varn::imaging {
 
 class Bitmap;
+struct BitmapAccess;
 
 enum class ImageLockMode : int32_t {
   Read = 1,
@@ -19,6 +20,8 @@ enum class ImageLockMode : int32_t {
   ReadWrite = 3,
 };
 
+// Unlocks on destruction if still locked, and keeps the locked pixels alive
+// until then even when the bitmap goes first.
 class BitmapData {
  public:
   BitmapData();
@@ -48,11 +51,13 @@ class BitmapData {
 
  private:
   friend class Bitmap;
+  friend struct BitmapAccess;
   struct Conversion;
 
   uint8_t* scan0_ = nullptr;
   bool writable_ = false;
-  const Bitmap* owner_ = nullptr;
+  // The locked bitmap's pixel store (type-erased).
+  std::shared_ptr<void> owner_;
   Rect rect_;
   // Set when the rows are a converted copy of the bitmap's pixels.
   std::unique_ptr<Conversion> conversion_;

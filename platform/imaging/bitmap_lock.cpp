@@ -12,7 +12,12 @@ struct BitmapData::Conversion {
 };
 
 BitmapData::BitmapData() = default;
-BitmapData::~BitmapData() = default;
+
+BitmapData::~BitmapData() {
+  if (IsLocked() && owner_) {
+    BitmapAccess::Unlock(*std::static_pointer_cast<Bitmap::Impl>(owner_), *this);
+  }
+}
 
 namespace {
 
@@ -49,7 +54,7 @@ Status Bitmap::LockBits(const Rect& rect, ImageLockMode mode, PixelFormat format
   data->Height = rect.Height;
   data->Format = format;
   data->writable_ = writable;
-  data->owner_ = this;
+  data->owner_ = impl_;
   data->rect_ = rect;
 
   if (FormatOf(impl) == PixelFormat::Format32bppARGB && format == PixelFormat::Format24bppRGB) {
@@ -76,28 +81,32 @@ Status Bitmap::UnlockBits(BitmapData* data) {
   if (!impl_) return Status::InvalidParameter;
   Impl& impl = *impl_;
   if (CreationStatusOf(impl) != Status::Ok) return CreationStatusOf(impl);
-  if (data == nullptr || !data->IsLocked() || data->owner_ != this || !IsLocked(impl)) {
+  if (data == nullptr || !data->IsLocked() || data->owner_ != impl_ || !IsLocked(impl)) {
     return Report(impl, Status::InvalidParameter);
   }
-  if (data->writable_) {
+  return Report(impl, BitmapAccess::Unlock(impl, *data));
+}
+
+Status BitmapAccess::Unlock(Bitmap::Impl& impl, BitmapData& data) {
+  if (data.writable_) {
     QImage& image = MutableImageOf(impl);
-    const Rect& rect = data->rect_;
+    const Rect& rect = data.rect_;
     for (int32_t y = 0; y < rect.Height; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(image.scanLine(rect.Y + y)) + rect.X;
-      if (data->conversion_) {
-        const uint32_t* source = data->conversion_->pixels.data() + size_t(y) * rect.Width;
+      if (data.conversion_) {
+        const uint32_t* source = data.conversion_->pixels.data() + size_t(y) * rect.Width;
         for (int32_t x = 0; x < rect.Width; ++x) row[x] = source[x] | 0xFF000000u;
       } else if (FormatOf(impl) == PixelFormat::Format24bppRGB) {
         for (int32_t x = 0; x < rect.Width; ++x) row[x] |= 0xFF000000u;
       }
     }
   }
-  data->conversion_.reset();
-  data->scan0_ = nullptr;
-  data->writable_ = false;
-  data->owner_ = nullptr;
+  data.conversion_.reset();
+  data.scan0_ = nullptr;
+  data.writable_ = false;
+  data.owner_.reset();
   SetLocked(impl, false);
-  return Report(impl, Status::Ok);
+  return Status::Ok;
 }
 
 }  // namespace varn::imaging

@@ -33,12 +33,13 @@ Graphics::Impl::Impl() = default;
 
 Graphics::Impl::~Impl() {
   if (painter && painter->isActive()) painter->end();
-  if (bitmap && opaqueTarget) ForceOpaque(*bitmap);
+  if (bitmap && opaqueTarget && alphaWritten) ForceOpaque(*bitmap);
 }
 
 void Graphics::Impl::Prepare(DrawKind kind) {
   const float offset = kind == DrawKind::Figure ? FigureOffset() : 0.0f;
   painter->setWorldTransform(QTransform::fromTranslate(translateX + offset, translateY + offset));
+  if (compositing == CompositingMode::SourceCopy) alphaWritten = true;
   painter->setCompositionMode(compositing == CompositingMode::SourceCopy
                                   ? QPainter::CompositionMode_Source
                                   : QPainter::CompositionMode_SourceOver);

@@ -55,7 +55,12 @@ void BlitRow(const uint32_t* source, uint32_t* dest, int count, bool copy, bool 
   }
 }
 
-bool IsWhole(double value) { return std::isfinite(value) && value == std::floor(value); }
+// Positions beyond this are left to Qt, which clips them.
+constexpr double kMaxBlitCoordinate = 1 << 30;
+
+bool IsWhole(double value) {
+  return std::isfinite(value) && value == std::floor(value) && std::fabs(value) <= kMaxBlitCoordinate;
+}
 
 }  // namespace
 

@@ -33,8 +33,10 @@ struct Graphics::Impl {
   std::unique_ptr<QImage> surface;
   QImage* target = nullptr;
   std::unique_ptr<QPainter> painter;
-  // A 24bpp bitmap gets its alpha restored once painting is over.
+  // A 24bpp bitmap gets its alpha restored once painting is over, when a
+  // source-copy drawing may have written other alpha values into it.
   bool opaqueTarget = false;
+  bool alphaWritten = false;
 
   InterpolationMode interpolation = InterpolationMode::Bilinear;
   SmoothingMode smoothing = SmoothingMode::None;

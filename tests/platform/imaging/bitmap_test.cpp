@@ -113,6 +113,26 @@ TEST(BitmapLock, RefusesOverlappingLocksAndAreasOutside) {
   EXPECT_EQ(bitmap.UnlockBits(&first), Status::InvalidParameter);
 }
 
+TEST(BitmapLock, ForgottenLockIsReleasedWithItsData) {
+  auto bitmap = std::make_unique<Bitmap>(2, 2, PixelFormat::Format24bppRGB);
+  {
+    BitmapData data;
+    ASSERT_EQ(bitmap->LockBits(Rect{0, 0, 2, 2}, ImageLockMode::Write,
+                               PixelFormat::Format24bppRGB, &data),
+              Status::Ok);
+    data.Row(1)[1] = 0x00ABCDEF;
+  }
+  EXPECT_EQ(bitmap->SetPixel(0, 0, 0xFF010101), Status::Ok);
+  EXPECT_EQ(PixelAt(*bitmap, 1, 1), 0xFFABCDEFu);
+  // The rows stay valid when the bitmap goes before its lock.
+  BitmapData outlived;
+  bitmap->LockBits(Rect{0, 0, 2, 2}, ImageLockMode::ReadWrite, PixelFormat::Format24bppRGB,
+                   &outlived);
+  bitmap.reset();
+  outlived.Row(0)[0] = 0xFF000000;
+  EXPECT_EQ(outlived.ConstRow(0)[0], 0xFF000000u);
+}
+
 TEST(BitmapLock, TwentyFourBitBitmapStaysOpaqueAfterWritingAlpha) {
   Bitmap bitmap(2, 1, PixelFormat::Format24bppRGB);
   BitmapData data;
