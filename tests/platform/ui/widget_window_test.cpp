@@ -21,25 +21,11 @@
 #include "platform/com/host_ui.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/rect_ops.h"
+#include "tests/platform/ui/qt_application.h"
 #include "tests/platform/ui/test_control.h"
 
 namespace varn::ui::testing {
 namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "test_platform_ui";
-  static char* argv[] = {name, nullptr};
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
-  return *new QApplication(argc, argv);
-}
-
-class QtEnvironment final : public ::testing::Environment {
- public:
-  void TearDown() override { delete QCoreApplication::instance(); }
-};
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Calls `answer` with the first modal widget of type T once it is shown.
 template <class T>
