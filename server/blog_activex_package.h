@@ -1,0 +1,21 @@
+// BlogActiveXPackage: a plain automation object without members that belongs
+// to the module so that its registration carries the package.
+#pragma once
+
+#include <span>
+
+#include "platform/com/com_object.h"
+#include "platform/com/identifiers.h"
+#include "platform/com/table_dispatch.h"
+
+namespace varn::server {
+
+class CBlogActiveXPackage
+    : public com::ComObject<com::TableDispatch<CBlogActiveXPackage, IID_IBlogActiveXPackage>> {
+ public:
+  static std::span<const com::DispatchMember<CBlogActiveXPackage>> DispatchMembers() {
+    return {};
+  }
+};
+
+}  // namespace varn::server

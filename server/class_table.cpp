@@ -1,0 +1,50 @@
+#include "server/class_table.h"
+
+#include <array>
+
+#include "platform/com/identifiers.h"
+#include "server/blog_activex_package.h"
+
+namespace varn::server {
+namespace {
+
+// A control joins the table, in this order, once it exists:
+// BlogActiveXPackage, DrawingControl, ImageEditControl, ProfileImageCropper.
+constexpr std::array kServedClasses{
+    ClassEntry{CLSID_BlogActiveXPackage, &com::CreateObject<CBlogActiveXPackage>},
+};
+
+}  // namespace
+
+std::span<const ClassEntry> ServedClasses() { return kServedClasses; }
+
+ClassObjectTable::ClassObjectTable(std::span<const ClassEntry> entries)
+    : entries_(entries), factories_(entries.size(), nullptr) {}
+
+ClassObjectTable::~ClassObjectTable() {
+  for (com::ClassFactory* factory : factories_) {
+    if (factory != nullptr) factory->Release();
+  }
+}
+
+HRESULT ClassObjectTable::GetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].clsid != clsid) continue;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (factories_[i] == nullptr) {
+      factories_[i] = com::MakeObject<com::ClassFactory>(entries_[i].create);
+      if (factories_[i] == nullptr) return E_OUTOFMEMORY;
+    }
+    return factories_[i]->QueryInterface(riid, object);
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+ClassObjectTable& ModuleClassObjects() {
+  static ClassObjectTable table(ServedClasses());
+  return table;
+}
+
+}  // namespace varn::server
