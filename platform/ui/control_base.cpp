@@ -44,7 +44,7 @@ MessageReply ControlBase::DeliverMessage(const WindowMessage& message) {
   MessageReply reply = PassOn();
   try {
     reply = ProcessWindowMessage(message);
-  } catch (const std::exception&) {
+  } catch (...) {
     // A handler that failed leaves the message to the standard handling.
     reply = PassOn();
   }
@@ -57,7 +57,7 @@ void ControlBase::PaintWindow(const DrawContext& context) {
   AddSelf();
   try {
     OnDraw(context);
-  } catch (const std::exception&) {
+  } catch (...) {
     // Nothing more reaches the screen in this paint.
   }
   ReleaseSelf();
@@ -168,6 +168,8 @@ HRESULT ControlBase::ActivateInPlace(HWND parent, const RECT* posRect) {
     widget = WidgetWindow::Create(parent, rect, *this);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
   }
   if (widget == nullptr) return E_FAIL;
   window_ = std::move(widget);

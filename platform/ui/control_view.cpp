@@ -22,7 +22,7 @@ HRESULT ControlBase::Draw(DWORD drawAspect, LONG index, void* /*aspect*/,
                      [this](const DrawContext& context) { OnDraw(context); });
   } catch (const std::bad_alloc&) {
     hr = E_OUTOFMEMORY;
-  } catch (const std::exception&) {
+  } catch (...) {
     hr = VIEW_E_DRAW;
   }
   ReleaseSelf();

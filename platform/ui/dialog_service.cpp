@@ -116,7 +116,8 @@ std::optional<std::u16string> ShowFileDialog(IOleClientSite* site, HWND owner,
       if (chosen) return AcceptablePath(*chosen);
       return std::nullopt;
     }
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
+    // A dialog that could not be shown chose nothing.
   }
   return std::nullopt;
 }
@@ -133,7 +134,7 @@ int32_t ShowMessageBox(IOleClientSite* site, HWND owner, std::u16string_view tex
     }
     WriteToStandardError(text, caption);
     return IDOK;
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
     return 0;
   }
 }

@@ -18,10 +18,13 @@ void HeadlessWindow::InvalidateRect(const RECT& rect) {
 }
 
 void HeadlessWindow::SetClientSize(int32_t width, int32_t height) {
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
-  // What lay outside the new client area will never be painted.
-  invalid_ = Intersect(invalid_, GetClientRect());
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  // A window of a new size is painted again as a whole.
+  invalid_ = GetClientRect();
 }
 
 bool HeadlessWindow::IsInvalid() const { return !IsEmpty(invalid_); }

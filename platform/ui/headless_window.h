@@ -36,7 +36,8 @@ class HeadlessWindow final : public ControlWindow {
   void SetClientSize(int32_t width, int32_t height);
 
   // What waits to be repainted: the bounding box of every invalidated part,
-  // clipped to the client area. A host that has drawn calls Validate.
+  // clipped to the client area, and the whole area after a change of size. A
+  // host that has drawn calls Validate.
   bool IsInvalid() const;
   RECT InvalidBounds() const { return invalid_; }
   // Every request to repaint counts, also one that fell outside the client area.

@@ -94,6 +94,9 @@ TEST(HeadlessControl, InvalidationIsClippedToTheClientAreaAndKeptUntilValidated)
   EXPECT_EQ(window->InvalidationCount(), 1u);
 
   Send(*control, WM_SIZE, SIZE_RESTORED, MAKELPARAM(50, 40), &result);
+  // A window of a new size waits to be painted as a whole.
+  EXPECT_EQ(window->InvalidBounds(), (RECT{0, 0, 50, 40}));
+  window->Validate();
   Send(*control, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1), &result);
   EXPECT_TRUE(window->IsInvalid());
   EXPECT_EQ(window->InvalidBounds(), (RECT{0, 0, 4, 4}));
@@ -105,9 +108,12 @@ TEST(HeadlessControl, InvalidationIsClippedToTheClientAreaAndKeptUntilValidated)
   EXPECT_FALSE(window->IsInvalid());
   control->Window().Invalidate();
   EXPECT_EQ(window->InvalidBounds(), (RECT{0, 0, 50, 40}));
-  // Shrinking drops what lies outside the new client area.
+  // Nothing outside the client area is ever waiting.
   Send(*control, WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 10), &result);
   EXPECT_EQ(window->InvalidBounds(), (RECT{0, 0, 10, 10}));
+  window->Validate();
+  Send(*control, WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 10), &result);
+  EXPECT_FALSE(window->IsInvalid());
 }
 
 TEST(HeadlessControl, AnswersTheControlInterfacesWithOneIdentity) {
