@@ -1,8 +1,23 @@
 // The base of every picture control: embedding (IOleObject and in-place
 // activation, windowed or windowless), drawing for a container (IViewObjectEx),
 // the persisted extent (IPersistStreamInit), and the control's window and
-// dialogs. A concrete control derives from Control<its other interfaces...>,
-// writes its message handlers and its OnDraw, and never sees the OLE plumbing.
+// dialogs. A concrete control lists its other interfaces (or the automation
+// core's implementations of them) and writes its handlers and its drawing:
+//
+//   class CProfileImageCropper final : public ui::Control<CropperScripting, com::ObjectSafety, ...>
+//   {
+//    public:
+//     CProfileImageCropper() : Control(CLSID_ProfileImageCropper) {}
+//    protected:
+//     MessageReply ProcessWindowMessage(const WindowMessage& m) override {
+//       return RouteMessage(*this, kMessageMap, m);
+//     }
+//     void OnDraw(const DrawContext& context) override;  // bounds, origin, HDC
+//    private:
+//     MessageReply OnLButtonDown(const WindowMessage& m);  // Window().SetCapture() ...
+//     static constexpr MessageEntry<CProfileImageCropper> kMessageMap[] = {
+//         {WM_LBUTTONDOWN, &CProfileImageCropper::OnLButtonDown}, ...};
+//   };
 #pragma once
 
 #include <memory>

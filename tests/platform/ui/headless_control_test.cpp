@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/com/dispatch.h"
+#include "platform/com/object_safety_impl.h"
 #include "platform/ui/headless_window.h"
 #include "platform/ui/rect_ops.h"
 #include "tests/platform/ui/test_control.h"
@@ -152,6 +153,33 @@ TEST(HeadlessControl, AnswersTheControlInterfacesWithOneIdentity) {
   DWORD misc = 0;
   EXPECT_EQ(control->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
   EXPECT_EQ(misc, 131473u);
+}
+
+// A control that joins the automation core's IObjectSafety to the base.
+class SafeControl final : public Control<ITestProbe, com::ObjectSafety> {
+ public:
+  SafeControl() : Control(CLSID_TestControl) {}
+  HRESULT Ping() override { return S_OK; }
+
+ protected:
+  void OnDraw(const DrawContext&) override {}
+};
+
+TEST(ControlComposition, InterfacesOfTheBaseCountAsTheControlsOwn) {
+  SafeControl* control = com::MakeObject<SafeControl>();
+  IObjectSafety* safety = nullptr;
+  ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)), S_OK);
+  DWORD supported = 9;
+  DWORD enabled = 9;
+  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStreamInit, &supported, &enabled), S_OK);
+  EXPECT_EQ(supported, INTERFACESAFE_FOR_UNTRUSTED_DATA);
+  EXPECT_EQ(enabled, 0u);
+  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IOleObject, &supported, &enabled), E_FAIL);
+  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStorage, &supported, &enabled),
+            E_NOINTERFACE);
+  EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IPersistStreamInit, 2, 2), S_OK);
+  safety->Release();
+  control->Release();
 }
 
 class HeadlessDraw : public ::testing::Test {
