@@ -22,10 +22,8 @@ struct Substitute {
 // Families the controls ask for that this system ships under other names,
 // mapped to metric-compatible installed fonts.
 constexpr Substitute kSubstitutes[] = {
-    {u"ＭＳ Ｐ明朝", u"IPAPMincho"},
-    {u"ＭＳ 明朝", u"IPAMincho"},
-    {u"ＭＳ Ｐゴシック", u"IPAPGothic"},
-    {u"ＭＳ ゴシック", u"IPAGothic"},
+    {u"ＭＳ Ｐ明朝", u"IPAPMincho"},     {u"ＭＳ 明朝", u"IPAMincho"},
+    {u"ＭＳ Ｐゴシック", u"IPAPGothic"}, {u"ＭＳ ゴシック", u"IPAGothic"},
     {u"Verdana", u"DejaVu Sans"},
 };
 
@@ -98,8 +96,6 @@ Font::Font(const FontFamily& family, float emSize, int32_t style, Unit unit)
   }
 }
 
-float Font::GetPixelSize() const {
-  return unit_ == Unit::Point ? size_ * 96.0f / 72.0f : size_;
-}
+float Font::GetPixelSize() const { return unit_ == Unit::Point ? size_ * 96.0f / 72.0f : size_; }
 
 }  // namespace varn::imaging

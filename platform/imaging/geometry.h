@@ -49,9 +49,7 @@ struct RectF {
   float Right() const { return X + Width; }
   float Bottom() const { return Y + Height; }
   bool IsEmptyArea() const { return !(Width > 0) || !(Height > 0); }
-  bool Contains(float x, float y) const {
-    return x >= X && y >= Y && x < Right() && y < Bottom();
-  }
+  bool Contains(float x, float y) const { return x >= X && y >= Y && x < Right() && y < Bottom(); }
   friend bool operator==(const RectF&, const RectF&) = default;
 };
 

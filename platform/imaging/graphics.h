@@ -52,8 +52,8 @@ class Graphics {
   // the compositing mode is SourceCopy.
   Status DrawImage(const Bitmap& image, const Rect& dest, int32_t srcX, int32_t srcY,
                    int32_t srcWidth, int32_t srcHeight);
-  Status DrawImage(const Bitmap& image, const RectF& dest, float srcX, float srcY,
-                   float srcWidth, float srcHeight);
+  Status DrawImage(const Bitmap& image, const RectF& dest, float srcX, float srcY, float srcWidth,
+                   float srcHeight);
   // The whole image into (x, y, width, height).
   Status DrawImage(const Bitmap& image, int32_t x, int32_t y, int32_t width, int32_t height);
   Status DrawImage(const Bitmap& image, const RectF& dest);

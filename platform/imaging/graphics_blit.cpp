@@ -19,7 +19,8 @@ uint32_t OverOpaque(uint32_t source, uint32_t dest) {
   const uint32_t rest = 255 - alpha;
   uint32_t result = 0xFF000000u;
   for (int shift = 0; shift < 24; shift += 8) {
-    const uint32_t value = (Channel(source, shift) * alpha + Channel(dest, shift) * rest + 127) / 255;
+    const uint32_t value =
+        (Channel(source, shift) * alpha + Channel(dest, shift) * rest + 127) / 255;
     result |= value << shift;
   }
   return result;
@@ -50,7 +51,8 @@ void BlitRow(const uint32_t* source, uint32_t* dest, int count, bool copy, bool 
     if (copy || alpha == 255) {
       dest[x] = opaqueDest ? (pixel | 0xFF000000u) : pixel;
     } else if (alpha != 0) {
-      dest[x] = opaqueDest ? OverOpaque(pixel, dest[x] | 0xFF000000u) : OverTransparent(pixel, dest[x]);
+      dest[x] =
+          opaqueDest ? OverOpaque(pixel, dest[x] | 0xFF000000u) : OverTransparent(pixel, dest[x]);
     }
   }
 }
@@ -59,7 +61,8 @@ void BlitRow(const uint32_t* source, uint32_t* dest, int count, bool copy, bool 
 constexpr double kMaxBlitCoordinate = 1 << 30;
 
 bool IsWhole(double value) {
-  return std::isfinite(value) && value == std::floor(value) && std::fabs(value) <= kMaxBlitCoordinate;
+  return std::isfinite(value) && value == std::floor(value) &&
+         std::fabs(value) <= kMaxBlitCoordinate;
 }
 
 }  // namespace
@@ -85,7 +88,8 @@ bool TryBlit(Graphics::Impl& g, const Bitmap::Impl& source, const QImage& from, 
   const bool opaqueSource = FormatOf(source) == PixelFormat::Format24bppRGB;
   const bool opaqueDest = target.format() == QImage::Format_RGB32;
   for (int y = 0; y < area.height(); ++y) {
-    const auto* sourceRow = reinterpret_cast<const uint32_t*>(from.constScanLine(sourceY + y)) + sourceX;
+    const auto* sourceRow =
+        reinterpret_cast<const uint32_t*>(from.constScanLine(sourceY + y)) + sourceX;
     auto* destRow = reinterpret_cast<uint32_t*>(target.scanLine(area.y() + y)) + area.x();
     BlitRow(sourceRow, destRow, area.width(), copy, opaqueSource, opaqueDest);
   }

@@ -61,8 +61,8 @@ QString ToQString(std::u16string_view text) {
 }
 
 // Checks shared by measuring and drawing; readies font and transform.
-Status BeginText(Graphics::Impl& g, std::u16string_view text, const Font& font,
-                 const RectF& layout, const StringFormat* format) {
+Status BeginText(Graphics::Impl& g, std::u16string_view text, const Font& font, const RectF& layout,
+                 const StringFormat* format) {
   if (g.Check() != Status::Ok) return g.Check();
   if (!IsImagingGuiAvailable()) return g.Report(Status::GdiplusNotInitialized);
   if (font.GetLastStatus() != Status::Ok) return g.Report(font.GetLastStatus());

@@ -17,7 +17,9 @@ bool InRange(E value, int low, int high) {
 }  // namespace
 
 Pen::Pen(ARGB color, float width)
-    : color_(color), width_(width), status_(IsValidWidth(width) ? Status::Ok : Status::InvalidParameter) {}
+    : color_(color),
+      width_(width),
+      status_(IsValidWidth(width) ? Status::Ok : Status::InvalidParameter) {}
 
 Pen::Pen(const Brush& brush, float width)
     : color_(brush.GetForegroundColor()),
@@ -79,7 +81,8 @@ Status Pen::SetDashStyle(DashStyle style) {
 }
 
 Status Pen::SetDashCap(DashCap cap) {
-  const Status status = Apply(cap == DashCap::Flat || cap == DashCap::Round || cap == DashCap::Triangle);
+  const Status status =
+      Apply(cap == DashCap::Flat || cap == DashCap::Round || cap == DashCap::Triangle);
   if (status == Status::Ok) dashCap_ = cap;
   return status;
 }

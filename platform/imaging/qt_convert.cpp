@@ -100,8 +100,8 @@ void AnchorBrush(const Brush& brush, Graphics::Impl& graphics) {
   // The texture follows the world transform; shifting its origin back by the
   // whole translation keeps the pattern on the surface's own grid.
   const float offset = graphics.FigureOffset();
-  graphics.painter->setBrushOrigin(QPointF(-graphics.translateX - offset,
-                                           -graphics.translateY - offset));
+  graphics.painter->setBrushOrigin(
+      QPointF(-graphics.translateX - offset, -graphics.translateY - offset));
 }
 
 QFont ToQFont(const Font& font, TextRenderingHint hint) {
@@ -118,9 +118,9 @@ QFont ToQFont(const Font& font, TextRenderingHint hint) {
   const bool singleBit = hint == TextRenderingHint::SingleBitPerPixel ||
                          hint == TextRenderingHint::SingleBitPerPixelGridFit;
   // Grey-level anti-aliasing only, so pictures do not depend on the display.
-  result.setStyleStrategy(singleBit ? QFont::NoAntialias
-                                    : QFont::StyleStrategy(QFont::PreferAntialias |
-                                                           QFont::NoSubpixelAntialias));
+  result.setStyleStrategy(
+      singleBit ? QFont::NoAntialias
+                : QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
   return result;
 }
 

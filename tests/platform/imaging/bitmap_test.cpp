@@ -43,9 +43,9 @@ TEST(BitmapCreate, FailedBitmapKeepsItsStatusForEveryCall) {
   EXPECT_EQ(color, 0x12345678u);
   EXPECT_EQ(failed.SetPixel(0, 0, 0), Status::OutOfMemory);
   BitmapData data;
-  EXPECT_EQ(failed.LockBits(Rect{0, 0, 1, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB,
-                            &data),
-            Status::OutOfMemory);
+  EXPECT_EQ(
+      failed.LockBits(Rect{0, 0, 1, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB, &data),
+      Status::OutOfMemory);
   EXPECT_EQ(failed.RotateFlip(RotateFlipType::Rotate90FlipNone), Status::OutOfMemory);
   EXPECT_EQ(failed.Clone()->GetLastStatus(), Status::OutOfMemory);
   EXPECT_EQ(failed.Save("/nonexistent/x.png", kPngEncoderClsid), Status::OutOfMemory);
@@ -74,9 +74,9 @@ TEST(BitmapPixels, TwentyFourBitPixelsAreAlwaysOpaque) {
 TEST(BitmapLock, WrittenRowsAreReadBackAtTheirPlace) {
   Bitmap bitmap(4, 3, PixelFormat::Format32bppARGB);
   BitmapData data;
-  ASSERT_EQ(bitmap.LockBits(Rect{1, 1, 2, 2}, ImageLockMode::Write,
-                            PixelFormat::Format32bppARGB, &data),
-            Status::Ok);
+  ASSERT_EQ(
+      bitmap.LockBits(Rect{1, 1, 2, 2}, ImageLockMode::Write, PixelFormat::Format32bppARGB, &data),
+      Status::Ok);
   ASSERT_EQ(data.Width, 2);
   ASSERT_EQ(data.Height, 2);
   data.Row(0)[0] = 0x10203040;
@@ -87,8 +87,8 @@ TEST(BitmapLock, WrittenRowsAreReadBackAtTheirPlace) {
   EXPECT_EQ(PixelAt(bitmap, 0, 0), 0u);
 
   BitmapData reading;
-  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 4, 3}, ImageLockMode::Read,
-                            PixelFormat::Format32bppARGB, &reading),
+  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 4, 3}, ImageLockMode::Read, PixelFormat::Format32bppARGB,
+                            &reading),
             Status::Ok);
   EXPECT_EQ(reading.ConstRow(1)[1], 0x10203040u);
   EXPECT_EQ(reading.Row(0), nullptr);
@@ -99,15 +99,15 @@ TEST(BitmapLock, RefusesOverlappingLocksAndAreasOutside) {
   Bitmap bitmap(4, 4, PixelFormat::Format24bppRGB);
   BitmapData first;
   BitmapData second;
-  EXPECT_EQ(bitmap.LockBits(Rect{2, 2, 3, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB,
+  EXPECT_EQ(
+      bitmap.LockBits(Rect{2, 2, 3, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB, &first),
+      Status::InvalidParameter);
+  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 4, 4}, ImageLockMode::ReadWrite, PixelFormat::Format24bppRGB,
                             &first),
-            Status::InvalidParameter);
-  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 4, 4}, ImageLockMode::ReadWrite,
-                            PixelFormat::Format24bppRGB, &first),
             Status::Ok);
-  EXPECT_EQ(bitmap.LockBits(Rect{0, 0, 1, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB,
-                            &second),
-            Status::ObjectBusy);
+  EXPECT_EQ(
+      bitmap.LockBits(Rect{0, 0, 1, 1}, ImageLockMode::Read, PixelFormat::Format24bppRGB, &second),
+      Status::ObjectBusy);
   EXPECT_EQ(bitmap.UnlockBits(&second), Status::InvalidParameter);
   EXPECT_EQ(bitmap.UnlockBits(&first), Status::Ok);
   EXPECT_EQ(bitmap.UnlockBits(&first), Status::InvalidParameter);
@@ -117,8 +117,8 @@ TEST(BitmapLock, ForgottenLockIsReleasedWithItsData) {
   auto bitmap = std::make_unique<Bitmap>(2, 2, PixelFormat::Format24bppRGB);
   {
     BitmapData data;
-    ASSERT_EQ(bitmap->LockBits(Rect{0, 0, 2, 2}, ImageLockMode::Write,
-                               PixelFormat::Format24bppRGB, &data),
+    ASSERT_EQ(bitmap->LockBits(Rect{0, 0, 2, 2}, ImageLockMode::Write, PixelFormat::Format24bppRGB,
+                               &data),
               Status::Ok);
     data.Row(1)[1] = 0x00ABCDEF;
   }
@@ -136,9 +136,9 @@ TEST(BitmapLock, ForgottenLockIsReleasedWithItsData) {
 TEST(BitmapLock, TwentyFourBitBitmapStaysOpaqueAfterWritingAlpha) {
   Bitmap bitmap(2, 1, PixelFormat::Format24bppRGB);
   BitmapData data;
-  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 2, 1}, ImageLockMode::Write,
-                            PixelFormat::Format24bppRGB, &data),
-            Status::Ok);
+  ASSERT_EQ(
+      bitmap.LockBits(Rect{0, 0, 2, 1}, ImageLockMode::Write, PixelFormat::Format24bppRGB, &data),
+      Status::Ok);
   data.Row(0)[0] = 0x00ABCDEF;
   data.Row(0)[1] = 0x7F010203;
   bitmap.UnlockBits(&data);
@@ -153,8 +153,8 @@ TEST(BitmapLock, TransparentBitmapLockedAsTwentyFourBitIsAnOpaqueCopy) {
   Bitmap bitmap(2, 1, PixelFormat::Format32bppARGB);
   bitmap.SetPixel(0, 0, 0x40112233);
   BitmapData data;
-  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 2, 1}, ImageLockMode::ReadWrite,
-                            PixelFormat::Format24bppRGB, &data),
+  ASSERT_EQ(bitmap.LockBits(Rect{0, 0, 2, 1}, ImageLockMode::ReadWrite, PixelFormat::Format24bppRGB,
+                            &data),
             Status::Ok);
   EXPECT_EQ(data.ConstRow(0)[0], 0xFF112233u);
   EXPECT_EQ(PixelAt(bitmap, 0, 0), 0x40112233u);

@@ -126,8 +126,8 @@ TEST(BitmapDecode, FilesThatAreNotPicturesFail) {
 
 TEST(BitmapDecode, RefusesPicturesAboveOneHundredMegapixels) {
   auto png = PngHeader(20000, 10000);
-  auto fromPng = Bitmap::FromMemory(
-      std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()));
+  auto fromPng =
+      Bitmap::FromMemory(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()));
   EXPECT_EQ(fromPng->GetLastStatus(), Status::OutOfMemory);
   std::istringstream bmp(BmpHeader(12000, 9000));
   EXPECT_EQ(Bitmap::FromStream(bmp)->GetLastStatus(), Status::OutOfMemory);
@@ -201,6 +201,7 @@ TEST(BitmapSave, FailuresAreReportedNotHidden) {
 TEST(ImageEncoders, ListedInTheUsualOrderWithMimeTypes) {
   const auto& encoders = GetImageEncoders();
   std::vector<std::u16string> mimeTypes;
+  mimeTypes.reserve(encoders.size());
   for (const ImageCodecInfo& info : encoders) mimeTypes.push_back(info.MimeType);
   const std::vector<std::u16string> expected{u"image/bmp", u"image/jpeg", u"image/gif",
                                              u"image/tiff", u"image/png"};

@@ -50,8 +50,8 @@ TEST(GraphicsLayers, DrawingKeepsNonPremultipliedValues) {
   EXPECT_EQ(PixelAt(layer, 0, 0), 0x01FF0000u);
   EXPECT_EQ(PixelAt(layer, 1, 0), 0x80123456u);
   // Drawn pixels read back unpremultiplied, not as 0x80804020.
-  EXPECT_TRUE(ChannelsNear(PixelAt(layer, 3, 1), 0x80FF8040, 1)) << std::hex
-                                                                  << PixelAt(layer, 3, 1);
+  EXPECT_TRUE(ChannelsNear(PixelAt(layer, 3, 1), 0x80FF8040, 1))
+      << std::hex << PixelAt(layer, 3, 1);
 }
 
 TEST(GraphicsDrawImage, BlendsBySourceAlphaUnlessSourceCopy) {
@@ -94,7 +94,7 @@ TEST(GraphicsDrawImage, UnscaledDrawingKeepsExactLayerValuesAndClips) {
   EXPECT_TRUE(ChannelsNear(PixelAt(moved, 2, 2), 0x80000000, 0));
   EXPECT_EQ(PixelAt(moved, 0, 1), 0u);
 
-  std::vector<uint32_t> pixels(2 * 2, 0xFF0000FF);
+  std::vector<uint32_t> pixels(4, 0xFF0000FF);
   VarnSurface surface{pixels.data(), 2, 2, 8};
   {
     Graphics graphics(surface);
@@ -119,8 +119,8 @@ TEST(GraphicsDrawImage, NearestNeighbourZoomCopiesWholePixels) {
   }
   for (int y = 1; y < 7; ++y) {
     for (int x = 1; x < 7; ++x) {
-      const ARGB expected = y < 4 ? (x < 4 ? 0xFFFF0000 : 0xFF00FF00)
-                                  : (x < 4 ? 0xFF0000FF : 0xFFFFFFFF);
+      const ARGB expected =
+          y < 4 ? (x < 4 ? 0xFFFF0000 : 0xFF00FF00) : (x < 4 ? 0xFF0000FF : 0xFFFFFFFF);
       EXPECT_EQ(PixelAt(zoomed, x, y), expected) << x << "," << y;
     }
   }
@@ -285,7 +285,7 @@ TEST(GraphicsFigures, AntiAliasedLineCoversItsOwnRow) {
 
 TEST(GraphicsSurface, DrawsIntoTheCallersRowsInPlace) {
   // Rows of 3 pixels with one spare value of padding each.
-  std::vector<uint32_t> pixels(4 * 2, 0x12345678);
+  std::vector<uint32_t> pixels(8, 0x12345678);
   VarnSurface surface{pixels.data(), 3, 2, 16};
   {
     auto graphics = Graphics::FromHDC(&surface);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/imaging/font.h"
 #include "platform/imaging/graphics.h"
@@ -173,30 +175,53 @@ TEST(ImagingRuntime, StartsStopsAndStartsAgain) {
   ImagingToken again = 0;
   ASSERT_EQ(StartImaging(&again), Status::Ok);
   EXPECT_EQ(FontFamily(u"DejaVu Sans").GetLastStatus(), Status::Ok);
-  EXPECT_EQ(graphics.MeasureString(u"x", Font(FontFamily(u"DejaVu Sans"), 10), RectF{}, nullptr,
-                                   &box),
-            Status::Ok);
+  EXPECT_EQ(
+      graphics.MeasureString(u"x", Font(FontFamily(u"DejaVu Sans"), 10), RectF{}, nullptr, &box),
+      Status::Ok);
   ShutdownImaging(again);
   EXPECT_FALSE(IsImagingGuiAvailable());
   ShutdownImaging(0);
   EXPECT_EQ(StartImaging(nullptr), Status::InvalidParameter);
 }
 
+// Remembers environment variables and puts them back.
+class SavedEnvironment {
+ public:
+  explicit SavedEnvironment(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+  }
+  ~SavedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 TEST(ImagingRuntime, ChoosesTheOffscreenPlatformWithoutADisplay) {
-  const std::string saved = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+  const SavedEnvironment saved{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
   unsetenv("QT_QPA_PLATFORM");
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
   ImagingToken token = 0;
   ASSERT_EQ(StartImaging(&token), Status::Ok);
-  ASSERT_NE(std::getenv("QT_QPA_PLATFORM"), nullptr);
-  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "offscreen");
   ShutdownImaging(token);
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_STREQ(chosen, "offscreen");
   setenv("QT_QPA_PLATFORM", "minimal", 1);
   ASSERT_EQ(StartImaging(&token), Status::Ok);
-  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "minimal");
   ShutdownImaging(token);
-  setenv("QT_QPA_PLATFORM", saved.c_str(), 1);
+  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "minimal");
 }
 
 }  // namespace
