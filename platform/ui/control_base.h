@@ -139,6 +139,8 @@ class ControlBase : public IOleObject,
   HRESULT InitNew() override;
 
   // The control's window: headless until DoVerb activates it in a parent.
+  // Activation and deactivation replace it, so ask again after any call that
+  // may reach the host (an event, a dialog) instead of keeping the reference.
   ControlWindow& Window() { return *window_; }
   // Null while the control has a real window.
   HeadlessWindow* Headless();
