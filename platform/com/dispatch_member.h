@@ -13,6 +13,9 @@ enum class MemberKind : uint8_t { kMethod, kPropertyGet, kPropertyPut };
 
 inline constexpr size_t kMaxDispatchArgs = 8;
 
+// Parameter names in declaration order, for the type library; unnamed ones null.
+using ArgNames = std::array<const char16_t*, kMaxDispatchArgs>;
+
 struct MemberInfo {
   const char16_t* name;
   DISPID dispid;
@@ -22,6 +25,7 @@ struct MemberInfo {
   uint8_t argCount;
   // VT_I4, VT_BOOL, VT_BSTR in; VT_BYREF | one of them out.
   std::array<VARTYPE, kMaxDispatchArgs> argTypes;
+  ArgNames argNames;
 };
 
 // The scripting type of a member function's parameter.

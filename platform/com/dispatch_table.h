@@ -5,7 +5,7 @@
 //   constexpr varn::com::DispatchMember<CDrawingControl> kMembers[] = {
 //       M::Get<&CDrawingControl::get_zoomValue>(u"zoomValue", 1),
 //       M::Put<&CDrawingControl::put_zoomValue>(u"zoomValue", 1),
-//       M::Method<&CDrawingControl::SelectLayer>(u"SelectLayer", 9),
+//       M::Method<&CDrawingControl::SelectLayer>(u"SelectLayer", 9, {u"nIndex"}),
 //   };
 //
 // Member functions return HRESULT and take int32_t, VARIANT_BOOL or BSTR (in;
@@ -83,11 +83,12 @@ bool NameMatches(const char16_t* declared, const OLECHAR* asked);
 template <typename C>
 struct Members {
   template <auto F>
-  static constexpr DispatchMember<C> Method(const char16_t* name, DISPID dispid) {
+  static constexpr DispatchMember<C> Method(const char16_t* name, DISPID dispid,
+                                            ArgNames argNames = {}) {
     using Traits = detail::MemberFunction<decltype(F)>;
     static_assert(Traits::kArity <= kMaxDispatchArgs, "too many arguments");
     return {{name, dispid, MemberKind::kMethod, VT_EMPTY,
-             static_cast<uint8_t>(Traits::kArity), Traits::ArgTypes()},
+             static_cast<uint8_t>(Traits::kArity), Traits::ArgTypes(), argNames},
             &detail::CallMethod<F, C>};
   }
 
@@ -98,7 +99,7 @@ struct Members {
     using Out = typename Traits::template Arg<0>;
     static_assert((ScriptType<Out>::kType & VT_BYREF) != 0, "a getter takes one out pointer");
     return {{name, dispid, MemberKind::kPropertyGet,
-             ScriptType<std::remove_pointer_t<Out>>::kType, 0, {}},
+             ScriptType<std::remove_pointer_t<Out>>::kType, 0, {}, {}},
             &detail::CallGetter<F, C>};
   }
 
@@ -108,7 +109,7 @@ struct Members {
     static_assert(Traits::kArity == 1, "a setter takes one value");
     static_assert((ScriptType<typename Traits::template Arg<0>>::kType & VT_BYREF) == 0,
                   "a setter takes one value");
-    return {{name, dispid, MemberKind::kPropertyPut, VT_EMPTY, 1, Traits::ArgTypes()},
+    return {{name, dispid, MemberKind::kPropertyPut, VT_EMPTY, 1, Traits::ArgTypes(), {}},
             &detail::CallMethod<F, C>};
   }
 };

@@ -315,6 +315,29 @@ TEST_F(DispatchTable, ValuesThatDoNotFitAreRefused) {
   EXPECT_EQ(argErr, 1u);
 }
 
+TEST(DispatchRows, DescribeMembersForATypeLibrary) {
+  std::span<const DispatchMember<CTestControl>> rows = CTestControl::DispatchMembers();
+  const MemberInfo* add = nullptr;
+  const MemberInfo* nameGet = nullptr;
+  const MemberInfo* describe = nullptr;
+  for (const DispatchMember<CTestControl>& row : rows) {
+    if (row.info.dispid == kAdd) add = &row.info;
+    if (row.info.dispid == kName && row.info.kind == MemberKind::kPropertyGet) nameGet = &row.info;
+    if (row.info.dispid == kDescribe) describe = &row.info;
+  }
+  ASSERT_TRUE(add && nameGet && describe);
+  EXPECT_EQ(add->argCount, 3);
+  EXPECT_EQ(add->argTypes[0], VT_I4);
+  EXPECT_EQ(add->argTypes[2], VT_BYREF | VT_I4);
+  EXPECT_EQ(std::u16string_view(add->argNames[2]), u"sum");
+  EXPECT_EQ(add->resultType, VT_EMPTY);
+  EXPECT_EQ(nameGet->argCount, 0);
+  EXPECT_EQ(nameGet->resultType, VT_BSTR);
+  EXPECT_EQ(describe->argTypes[0], VT_BYREF | VT_BSTR);
+  EXPECT_EQ(describe->argTypes[1], VT_BYREF | VT_BOOL);
+  EXPECT_EQ(describe->argNames[0], nullptr);
+}
+
 TEST_F(DispatchTable, ExhaustedMemoryIsAnErrorNotAnException) {
   EXPECT_EQ(Call(dispatch_, kExhaust, DISPATCH_METHOD, {}), E_OUTOFMEMORY);
 }

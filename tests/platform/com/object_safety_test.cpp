@@ -97,6 +97,25 @@ TEST(ClassInformation, DefaultSourceIsTheEventInterface) {
   EXPECT_EQ(control->Release(), 0u);
 }
 
+TEST(ControlExtras, StandardAnswers) {
+  CTestControl* control = MakeObject<CTestControl>();
+  ISupportErrorInfo* errors = nullptr;
+  ASSERT_EQ(control->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)),
+            S_OK);
+  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_ITestControl), S_OK);
+  EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+  errors->Release();
+  ISpecifyPropertyPages* pages = nullptr;
+  ASSERT_EQ(control->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&pages)),
+            S_OK);
+  CAUUID list{5, reinterpret_cast<GUID*>(0x1)};
+  EXPECT_EQ(pages->GetPages(&list), S_OK);
+  EXPECT_EQ(list.cElems, 0u);
+  EXPECT_EQ(list.pElems, nullptr);
+  pages->Release();
+  EXPECT_EQ(control->Release(), 0u);
+}
+
 TEST(ObjectIdentity, EveryInterfaceAnswersTheSameUnknown) {
   CTestControl* control = MakeObject<CTestControl>();
   for (const IID* iid : {&IID_IDispatch, &IID_IPersist, &IID_IPersistStreamInit,

@@ -13,6 +13,7 @@
 
 #include "platform/com/class_info_impl.h"
 #include "platform/com/com_object.h"
+#include "platform/com/control_extras_impl.h"
 #include "platform/com/event_source.h"
 #include "platform/com/object_safety_impl.h"
 #include "platform/com/persist.h"
@@ -43,7 +44,8 @@ constexpr DISPID kOnChanged = 1;
 class CTestControl
     : public ComObject<TableDispatch<CTestControl, IID_ITestControl>, IPersistStreamInit,
                        EventSource<DIID_ITestControlEvents>,
-                       ProvideClassInfo<DIID_ITestControlEvents>, ObjectSafety> {
+                       ProvideClassInfo<DIID_ITestControlEvents>, ObjectSafety,
+                       SupportErrorInfo<IID_ITestControl>, NoPropertyPages> {
  public:
   static std::span<const DispatchMember<CTestControl>> DispatchMembers();
 
@@ -125,7 +127,7 @@ inline std::span<const DispatchMember<CTestControl>> CTestControl::DispatchMembe
       M::Get<&CTestControl::get_enabled>(u"enabled", kEnabled),
       M::Put<&CTestControl::put_enabled>(u"enabled", kEnabled),
       M::Get<&CTestControl::get_optional>(u"optional", kOptional),
-      M::Method<&CTestControl::Add>(u"Add", kAdd),
+      M::Method<&CTestControl::Add>(u"Add", kAdd, {u"a", u"b", u"sum"}),
       M::Method<&CTestControl::Describe>(u"Describe", kDescribe),
       M::Method<&CTestControl::Check>(u"Check", kCheck),
       M::Method<&CTestControl::FireChanged>(u"FireChanged", kFireChanged),
