@@ -44,7 +44,8 @@ class Graphics {
   // The status of the last call (the creation status while failed).
   Status GetLastStatus() const;
 
-  // Sets every pixel (inside the translation, ignoring modes) to color.
+  // Sets every pixel of the target to color, whatever the transform and modes
+  // (a 24bpp bitmap keeps alpha 0xFF).
   Status Clear(ARGB color);
 
   // Draws a source rectangle of image into dest, stretched when the sizes

@@ -126,6 +126,18 @@ TEST(GraphicsDrawImage, NearestNeighbourZoomCopiesWholePixels) {
   }
   EXPECT_EQ(PixelAt(zoomed, 0, 0), 0xFF000000u);
   EXPECT_EQ(PixelAt(zoomed, 7, 7), 0xFF000000u);
+
+  // A part of the source: its right column, three times as wide.
+  Bitmap column(3, 4, PixelFormat::Format24bppRGB);
+  {
+    Graphics graphics(column);
+    graphics.SetInterpolationMode(InterpolationMode::NearestNeighbor);
+    ASSERT_EQ(graphics.DrawImage(source, Rect{0, 0, 3, 4}, 1, 0, 1, 2), Status::Ok);
+  }
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(PixelAt(column, x, 1), 0xFF00FF00u);
+    EXPECT_EQ(PixelAt(column, x, 2), 0xFFFFFFFFu);
+  }
 }
 
 TEST(GraphicsDrawImage, HighQualityShrinkAveragesInsteadOfAliasing) {

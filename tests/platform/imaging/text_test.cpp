@@ -178,8 +178,14 @@ TEST(ImagingRuntime, StartsStopsAndStartsAgain) {
   EXPECT_EQ(
       graphics.MeasureString(u"x", Font(FontFamily(u"DejaVu Sans"), 10), RectF{}, nullptr, &box),
       Status::Ok);
+  // The Graphics that measured text outlives the runtime and is used again.
   ShutdownImaging(again);
   EXPECT_FALSE(IsImagingGuiAvailable());
+  EXPECT_EQ(
+      graphics.MeasureString(u"x", Font(FontFamily(u"DejaVu Sans"), 10), RectF{}, nullptr, &box),
+      Status::GdiplusNotInitialized);
+  EXPECT_EQ(graphics.FillRectangle(SolidBrush(0xFFFF0000), Rect{0, 0, 2, 2}), Status::Ok);
+  EXPECT_EQ(PixelAt(bitmap, 1, 1), 0xFFFF0000u);
   ShutdownImaging(0);
   EXPECT_EQ(StartImaging(nullptr), Status::InvalidParameter);
 }
