@@ -13,6 +13,8 @@ inline QApplication& Application() {
   static char name[] = "test_platform_ui";
   static char* argv[] = {name, nullptr};
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
+  // CTest sets this; a suite run by hand must not need a display either.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   return *new QApplication(argc, argv);
 }
 
