@@ -1,7 +1,10 @@
 // A control's outgoing event interface, as a listed interface of a ComObject:
 // the connection point container with its one point, and typed firing.
 //
-//   Fire(kOnSelectLayer, oldIndex, newIndex);   // int32_t, bool, text, BSTR
+//   Fire(kOnSelectLayer, oldIndex, newIndex);
+//
+// Arguments are int32_t (VT_I4), bool (VT_BOOL, not VARIANT_BOOL), text
+// (VT_BSTR, a copy) or a BSTR (VT_BSTR, a copy that keeps null apart from empty).
 #pragma once
 
 #include <array>
