@@ -37,8 +37,13 @@ class TableDispatch : public IDispatch {
 
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID /*lcid*/, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* /*excepInfo*/, UINT* argErr) override {
-    return InvokeMember(static_cast<Derived&>(*this), Derived::DispatchMembers(), dispid, riid,
-                        flags, params, result, argErr);
+    // A page may drop its last reference from an event handler or a dialog
+    // inside the member; the object must outlive the member it is running.
+    AddRef();
+    HRESULT hr = InvokeMember(static_cast<Derived&>(*this), Derived::DispatchMembers(), dispid,
+                              riid, flags, params, result, argErr);
+    Release();
+    return hr;
   }
 };
 

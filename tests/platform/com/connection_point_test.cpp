@@ -184,6 +184,27 @@ TEST_F(ConnectionPoints, ObjectSurvivesSinkDroppingTheLastReference) {
   EXPECT_TRUE(released);
 }
 
+TEST_F(ConnectionPoints, ObjectOutlivesAMemberWhoseEventDropsTheLastReference) {
+  CTestControl* other = MakeObject<CTestControl>();
+  IConnectionPoint* otherPoint = nullptr;
+  ASSERT_EQ(other->FindConnectionPoint(DIID_ITestControlEvents, &otherPoint), S_OK);
+  RecordingSink* sink = NewSink();
+  DWORD cookie = 0;
+  ASSERT_EQ(otherPoint->Advise(sink, &cookie), S_OK);
+  otherPoint->Release();
+  IDispatch* dispatch = nullptr;
+  ASSERT_EQ(other->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+  other->Release();
+  bool released = false;
+  sink->onEvent = [&] {
+    if (!released) dispatch->Release();  // the page's last reference, in the first event
+    released = true;
+  };
+  // The member goes on after its first event; the sanitizer build sees any use after free.
+  EXPECT_EQ(Call(dispatch, kFireTwice, DISPATCH_METHOD, {}), S_OK);
+  EXPECT_EQ(sink->events.size(), 2u);
+}
+
 TEST_F(ConnectionPoints, EnumConnectionsListsSinksWithCookies) {
   RecordingSink* first = NewSink();
   RecordingSink* second = NewSink();

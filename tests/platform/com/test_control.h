@@ -38,6 +38,7 @@ enum TestDispid : DISPID {
   kCheck = 7,
   kFireChanged = 8,
   kExhaust = 9,
+  kFireTwice = 10,
 };
 constexpr DISPID kOnChanged = 1;
 
@@ -100,6 +101,13 @@ class CTestControl
   }
   HRESULT FireChanged() { return Fire(kOnChanged, count_, enabled_, name_.Get()); }
   HRESULT Exhaust() { throw std::bad_alloc(); }
+  // Touches its own state between and after two events, as controls do.
+  HRESULT FireTwice() {
+    Fire(kOnChanged, count_, enabled_, name_.Get());
+    ++count_;
+    Fire(kOnChanged, count_, enabled_, name_.Get());
+    return count_ > 0 ? S_OK : S_FALSE;
+  }
 
   // IPersistStreamInit is here only to answer QueryInterface.
   HRESULT GetClassID(CLSID*) override { return E_NOTIMPL; }
@@ -132,6 +140,7 @@ inline std::span<const DispatchMember<CTestControl>> CTestControl::DispatchMembe
       M::Method<&CTestControl::Check>(u"Check", kCheck),
       M::Method<&CTestControl::FireChanged>(u"FireChanged", kFireChanged),
       M::Method<&CTestControl::Exhaust>(u"Exhaust", kExhaust),
+      M::Method<&CTestControl::FireTwice>(u"FireTwice", kFireTwice),
   };
   return kMembers;
 }
