@@ -32,6 +32,8 @@ void CDrawingState::SelectLayerIndex(int32_t index) {
   selectedLayer = index;
   SelectedLayer().visible = 1;
   DiscardComposites();
+  // A preview of the layer left would stand in for the new one.
+  eraserPreview.reset();
 }
 
 void CDrawingState::DiscardComposites() {

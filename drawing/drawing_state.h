@@ -99,7 +99,7 @@ class CDrawingState {
   const DrawingLayer& SelectedLayer() const;
 
   // Selects index (inside the list), shows that layer and drops the
-  // composites, which depend on the selection.
+  // composites and the eraser preview, which depend on the selection.
   void SelectLayerIndex(int32_t index);
   void DiscardComposites();
 };
