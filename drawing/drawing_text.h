@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,12 +54,11 @@ enum class TextFrame { None, Dashed };
 // The font of a text: its family, or the generic sans-serif family when that
 // does not exist or the font cannot be made from it. Null when no font can be
 // made at all (a size of 0 or less, or too large).
-std::unique_ptr<imaging::Font> MakeTextFont(const DrawingText& text);
+std::optional<imaging::Font> MakeTextFont(const DrawingText& text);
 
 // The box the text fills when drawn, in canvas coordinates. False (box
 // untouched) when the text has no font.
-bool MeasureTextObject(imaging::Graphics& graphics, const DrawingText& text,
-                       imaging::RectF* box);
+bool MeasureTextObject(imaging::Graphics& graphics, const DrawingText& text, imaging::RectF* box);
 
 // Draws the text opaque in its colour, framed by its measured box when asked.
 void DrawTextObject(imaging::Graphics& graphics, const DrawingText& text, TextFrame frame);
