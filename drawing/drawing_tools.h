@@ -54,8 +54,9 @@ FilterKernel KernelForEffect(int32_t effectType);
 // Filters the square (left, top, side) of source into destination, which
 // must have source's size. Only 3 x 3 blocks wholly inside the square (cut
 // to the bitmap) write their centre pixel; fully transparent pixels give no
-// colour to their neighbours. Both bitmaps must be 32bpp and not locked.
-void ApplyFilter3x3(imaging::Bitmap& destination, const imaging::Bitmap& source,
+// colour to their neighbours. Two distinct bitmaps, neither locked; source
+// is only read (it is locked for reading meanwhile).
+void ApplyFilter3x3(imaging::Bitmap& destination, imaging::Bitmap& source,
                     const FilterKernel& kernel, int32_t left, int32_t top, int32_t side);
 
 // The effect tool: filters an effectWidth square around every gesture point
