@@ -1,0 +1,246 @@
+// DrawingControl: the drawing board as a page sees it. Scripting calls and the
+// window's mouse messages change the document's current state; every event
+// they cause reaches the page before the call or message returns; painting
+// renders the state into the back buffer and stretches that over the client
+// area by the zoom, whole pixels only.
+//
+// Members whose operation refuses still answer S_OK (the page learns what
+// happened from the events); malformed colour texts give E_INVALIDARG.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/gdiplus_startup.h"
+#include "drawing/drawing_document.h"
+#include "drawing/recent_colors.h"
+#include "drawing/tool_types.h"
+#include "drawing/unsupported_interfaces.h"
+#include "platform/com/class_info_impl.h"
+#include "platform/com/control_extras_impl.h"
+#include "platform/com/event_source.h"
+#include "platform/com/identifiers.h"
+#include "platform/com/object_safety_impl.h"
+#include "platform/com/table_dispatch.h"
+#include "platform/imaging/bitmap.h"
+#include "platform/imaging/geometry.h"
+#include "platform/ui/control_base.h"
+
+namespace varn::drawing {
+
+// Dispids of IDrawingControl.
+enum DrawingDispid : DISPID {
+  kDispZoomValue = 1,
+  kDispRedo = 2,
+  kDispUndo = 3,
+  kDispClear = 4,
+  kDispImageWidth = 5,
+  kDispImageHeight = 6,
+  kDispAddLayer = 7,
+  kDispDeleteLayer = 8,
+  kDispSelectLayer = 9,
+  kDispMergeLayer = 10,
+  kDispMoveLayer = 11,
+  kDispPaletteColor = 12,
+  kDispToggleLayerVisibility = 13,
+  kDispRequestLayersInfo = 14,
+  kDispToolType = 15,
+  kDispPenType = 16,
+  kDispPenWidth = 17,
+  kDispPenTransparency = 18,
+  kDispEraserWidth = 19,
+  kDispLineType = 20,
+  kDispLineWidth = 21,
+  kDispLineTransparency = 22,
+  kDispShapeType = 23,
+  kDispShapeWidth = 24,
+  kDispShapeTransparency = 25,
+  kDispEffectWidth = 26,
+  kDispEffectType = 27,
+  kDispTextCurrent = 28,
+  kDispTextFontName = 29,
+  kDispTextFontSize = 30,
+  kDispTextFontAlign = 31,
+  kDispTextFontStyle = 32,
+  kDispTextFontColor = 33,
+  kDispSaveAndSubmit = 34,
+  kDispActionPage = 35,
+  kDispFileKey = 36,
+  kDispEraserType = 37,
+  kDispGetPaletteColor = 38,
+  kDispExportToFile = 39,
+  kDispImportFromFile = 40,
+  kDispCookie = 41,
+};
+
+// Dispids of _IDrawingControlEvents.
+enum DrawingEvent : DISPID {
+  kOnSizeChange = 1,
+  kOnAddLayer = 2,
+  kOnDeleteLayer = 3,
+  kOnSelectLayer = 4,
+  kOnMoveLayer = 5,
+  kOnToggleLayerVisibility = 6,
+  kOnInvalidateInfo = 7,
+  kOnUpdateLayerInfo = 8,
+  kOnChangeTab = 9,
+  kOnUploadFile = 10,
+  kOnUploadFileComplete = 11,
+  kOnUpdateColor = 12,
+  kOnMoveImage = 13,
+};
+
+// Room kept for a gesture's points when the control is made; a gesture gives
+// its storage up when it ends.
+inline constexpr size_t kReservedStrokePoints = 1024;
+
+class CDrawingControl final
+    : public ui::Control<com::TableDispatch<CDrawingControl, IID_IDrawingControl>,
+                         com::EventSource<DIID__IDrawingControlEvents>,
+                         com::ProvideClassInfo<DIID__IDrawingControlEvents>, com::ObjectSafety,
+                         com::SupportErrorInfo<IID_IDrawingControl>, com::NoPropertyPages,
+                         NoQuickActivate, NoPersistStorage, NoDataObject> {
+ public:
+  CDrawingControl();
+  ~CDrawingControl() override;
+
+  static std::span<const com::DispatchMember<CDrawingControl>> DispatchMembers();
+
+  // Canvas size and zoom.
+  HRESULT get_zoomValue(int32_t* value);
+  HRESULT put_zoomValue(int32_t value);
+  HRESULT get_imageWidth(int32_t* value);
+  HRESULT put_imageWidth(int32_t value);
+  HRESULT get_imageHeight(int32_t* value);
+  HRESULT put_imageHeight(int32_t value);
+
+  // History.
+  HRESULT Undo();
+  HRESULT Redo();
+  HRESULT Clear();
+
+  // Layers.
+  HRESULT AddLayer();
+  HRESULT DeleteLayer();
+  HRESULT SelectLayer(int32_t index);
+  HRESULT MergeLayer();
+  HRESULT MoveLayer(VARIANT_BOOL up);
+  HRESULT ToggleLayerVisibility(int32_t index);
+  HRESULT RequestLayersInfo();
+
+  // Colours and the recent-colour swatches.
+  HRESULT get_paletteColor(BSTR* value);
+  HRESULT put_paletteColor(BSTR value);
+  HRESULT GetPaletteColor(int32_t index, BSTR* color);
+
+  // Tool settings: plain fields of the current state.
+  HRESULT get_toolType(int32_t* value);
+  HRESULT put_toolType(int32_t value);
+  HRESULT get_penType(int32_t* value);
+  HRESULT put_penType(int32_t value);
+  HRESULT get_penWidth(int32_t* value);
+  HRESULT put_penWidth(int32_t value);
+  HRESULT get_penTransparency(int32_t* value);
+  HRESULT put_penTransparency(int32_t value);
+  HRESULT get_eraserType(int32_t* value);
+  HRESULT put_eraserType(int32_t value);
+  HRESULT get_eraserWidth(int32_t* value);
+  HRESULT put_eraserWidth(int32_t value);
+  HRESULT get_lineType(int32_t* value);
+  HRESULT put_lineType(int32_t value);
+  HRESULT get_lineWidth(int32_t* value);
+  HRESULT put_lineWidth(int32_t value);
+  HRESULT get_lineTransparency(int32_t* value);
+  HRESULT put_lineTransparency(int32_t value);
+  HRESULT get_shapeType(int32_t* value);
+  HRESULT put_shapeType(int32_t value);
+  HRESULT get_shapeWidth(int32_t* value);
+  HRESULT put_shapeWidth(int32_t value);
+  HRESULT get_shapeTransparency(int32_t* value);
+  HRESULT put_shapeTransparency(int32_t value);
+  HRESULT get_effectType(int32_t* value);
+  HRESULT put_effectType(int32_t value);
+  HRESULT get_effectWidth(int32_t* value);
+  HRESULT put_effectWidth(int32_t value);
+
+  // Text objects.
+  HRESULT get_textCurrent(BSTR* value);
+  HRESULT put_textCurrent(BSTR value);
+  HRESULT get_textFontName(BSTR* value);
+  HRESULT put_textFontName(BSTR value);
+  HRESULT get_textFontSize(int32_t* value);
+  HRESULT put_textFontSize(int32_t value);
+  HRESULT get_textFontAlign(int32_t* value);
+  HRESULT put_textFontAlign(int32_t value);
+  HRESULT get_textFontStyle(int32_t* value);
+  HRESULT put_textFontStyle(int32_t value);
+  HRESULT get_textFontColor(BSTR* value);
+  HRESULT put_textFontColor(BSTR value);
+
+  // Upload strings, stored as given (null as empty).
+  HRESULT get_ActionPage(BSTR* value);
+  HRESULT put_ActionPage(BSTR value);
+  HRESULT get_FileKey(BSTR* value);
+  HRESULT put_FileKey(BSTR value);
+  HRESULT get_Cookie(BSTR* value);
+  HRESULT put_Cookie(BSTR value);
+
+  // FIXME: submission and the paint file answer E_NOTIMPL until they exist.
+  HRESULT SaveAndSubmit();
+  HRESULT ExportToFile();
+  HRESULT ImportFromFile();
+
+ protected:
+  ui::MessageReply ProcessWindowMessage(const ui::WindowMessage& message) override;
+  void OnDraw(const ui::DrawContext& context) override;
+
+ private:
+  enum class Axis { kWidth, kHeight };
+
+  CDrawingState& Current() { return *document_->current; }
+  // The canvas position of a mouse message: client coordinates over the zoom.
+  imaging::PointF CanvasPosition(LPARAM lParam) const;
+
+  ui::MessageReply OnEraseBackground(const ui::WindowMessage& message);
+  ui::MessageReply OnLButtonDown(const ui::WindowMessage& message);
+  ui::MessageReply OnMouseMove(const ui::WindowMessage& message);
+  ui::MessageReply OnLButtonUp(const ui::WindowMessage& message);
+  ui::MessageReply OnRButtonDown(const ui::WindowMessage& message);
+  ui::MessageReply OnLButtonDblClk(const ui::WindowMessage& message);
+  ui::MessageReply OnCancelMode(const ui::WindowMessage& message);
+
+  // Acts on a pointer handler's answer: capture, release, events, repaint,
+  // colour pick, in that order.
+  void ApplyToolResult(ToolResult result, imaging::PointF position);
+  void PickColor(imaging::PointF position);
+  void ForgetGesture();
+
+  HRESULT PutCanvasSize(Axis axis, int32_t value);
+  // A fresh back buffer of the current canvas size; false when it cannot be
+  // made (the old one is kept).
+  bool RemakeBackBuffer();
+  void FireSizeChange();
+  void AfterHistoryMove(int32_t moved);
+  void Repaint();
+
+  static HRESULT PutString(BSTR value, std::u16string& field);
+  static HRESULT GetString(const std::u16string& field, BSTR* value);
+
+  // Declared first: the imaging runtime outlives every bitmap below.
+  GdiplusScope gdiplus_;
+  std::unique_ptr<CDrawingDocument> document_;
+  // 24bpp, canvas size: the last rendered picture, read by the colour picker.
+  std::unique_ptr<imaging::Bitmap> backBuffer_;
+  int32_t zoom_ = 1;
+  std::vector<imaging::PointF> strokePoints_;
+  bool captured_ = false;
+  RecentColors recentColors_;
+  std::u16string cookie_;
+  std::u16string actionPage_;
+  std::u16string fileKey_;
+};
+
+}  // namespace varn::drawing
