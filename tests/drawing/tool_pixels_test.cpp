@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "drawing/drawing_document.h"
+#include "drawing/drawing_tools.h"
+#include "drawing/tool_pixels.h"
+#include "model_test_support.h"
+
+namespace varn::drawing {
+namespace {
+
+using imaging::Bitmap;
+using imaging::PixelFormat;
+using testing::PixelAt;
+
+constexpr uint32_t kRed = 0xFFFF0000;
+
+std::vector<PointF> At(float x, float y) { return {PointF{x, y}}; }
+
+class EffectTool : public ::testing::Test {
+ protected:
+  CDrawingState& State() { return *document.current; }
+  Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
+
+  CDrawingDocument document;
+};
+
+TEST_F(EffectTool, BlurSpreadsASinglePixelWithoutBleedingTransparency) {
+  // Transparent pixels carry blue that must not reach the result.
+  for (int32_t y = 0; y < 20; ++y) {
+    for (int32_t x = 0; x < 20; ++x) Layer().SetPixel(x, y, 0x000000FF);
+  }
+  Layer().SetPixel(10, 10, kRed);
+  State().effectWidth = 5;
+  ApplyEffect(State(), At(10.7f, 10.2f));
+  EXPECT_EQ(PixelAt(Layer(), 10, 10), 0x7FFF0000u);
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{9, 9}, {10, 9}, {11, 11}, {9, 11}}) {
+    EXPECT_EQ(PixelAt(Layer(), x, y), 0x0FFF0000u) << x << "," << y;
+  }
+  // Two away from the pixel no block reaches it; the square's edge row is
+  // never a block centre.
+  EXPECT_EQ(PixelAt(Layer(), 12, 10), 0x000000FFu);
+  EXPECT_EQ(PixelAt(Layer(), 8, 8), 0x000000FFu);
+}
+
+TEST_F(EffectTool, SquaresOfOnePassReadOneSnapshot) {
+  Layer().SetPixel(10, 10, kRed);
+  ApplyEffect(State(), std::vector<PointF>{{10, 10}, {10, 10}, {10, 10}});
+  EXPECT_EQ(PixelAt(Layer(), 10, 10), 0x7FFF0000u);
+  // A second pass reads what the first one left.
+  ApplyEffect(State(), At(10, 10));
+  EXPECT_LT(PixelAt(Layer(), 10, 10) >> 24, 0x7Fu);
+}
+
+TEST_F(EffectTool, FollowsTheLayerOffset) {
+  State().SelectedLayer().x = -5;
+  State().SelectedLayer().y = 3;
+  Layer().SetPixel(15, 7, kRed);
+  ApplyEffect(State(), At(10, 10));
+  EXPECT_EQ(PixelAt(Layer(), 15, 7), 0x7FFF0000u);
+}
+
+TEST_F(EffectTool, SharpenClampsAndUnknownTypesChangeNothing) {
+  for (int32_t y = 0; y < 9; ++y) {
+    for (int32_t x = 0; x < 9; ++x) Layer().SetPixel(x, y, 0xFF808080);
+  }
+  Layer().SetPixel(4, 4, 0xFFF0F0F0);
+  State().effectType = 42;
+  ApplyEffect(State(), At(4, 4));
+  EXPECT_EQ(PixelAt(Layer(), 4, 4), 0xFFF0F0F0u);
+  State().effectType = kEffectSharpen;
+  ApplyEffect(State(), At(4, 4));
+  // (8 * 240 - 4 * 128) / 4 = 352, limited to 255; (8 * 128 - 3 * 128 - 240) / 4
+  // = 100 beside it.
+  EXPECT_EQ(PixelAt(Layer(), 4, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(Layer(), 4, 3), 0xFF646464u);
+  // A uniform area stays as it is.
+  EXPECT_EQ(PixelAt(Layer(), 2, 2), 0xFF808080u);
+}
+
+TEST(ApplyFilter3x3, CutsTheSquareAtTheBitmapEdges) {
+  Bitmap source(6, 6, PixelFormat::Format32bppARGB);
+  for (int32_t y = 0; y < 6; ++y) {
+    for (int32_t x = 0; x < 6; ++x) source.SetPixel(x, y, kRed);
+  }
+  Bitmap destination(6, 6, PixelFormat::Format32bppARGB);
+  // A square at (-2, -2) of side 5 shrinks to the 3 x 3 in the corner: only
+  // its centre is written.
+  ApplyFilter3x3(destination, source, KernelForEffect(kEffectBlur), -2, -2, 5);
+  EXPECT_EQ(PixelAt(destination, 1, 1), kRed);
+  EXPECT_EQ(PixelAt(destination, 0, 0), 0u);
+  EXPECT_EQ(PixelAt(destination, 2, 1), 0u);
+  // Past the bottom right corner nothing is left of the square.
+  ApplyFilter3x3(destination, source, KernelForEffect(kEffectBlur), 5, 5, 9);
+  EXPECT_EQ(PixelAt(destination, 4, 4), 0u);
+  FilterKernel zero = KernelForEffect(kEffectBlur);
+  zero.divisor = 0;
+  ApplyFilter3x3(destination, source, zero, 0, 0, 6);
+  EXPECT_EQ(PixelAt(destination, 3, 3), 0u);
+}
+
+TEST(ApplyFilter3x3, KeepsTheColourWhereNoWeightRemains) {
+  Bitmap source(3, 3, PixelFormat::Format32bppARGB);
+  Bitmap destination(3, 3, PixelFormat::Format32bppARGB);
+  destination.SetPixel(1, 1, 0x00123456);
+  ApplyFilter3x3(destination, source, KernelForEffect(kEffectBlur), 0, 0, 3);
+  EXPECT_EQ(PixelAt(destination, 1, 1), 0x00123456u);
+}
+
+class FillTool : public ::testing::Test {
+ protected:
+  CDrawingState& State() { return *document.current; }
+  Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
+
+  CDrawingDocument document;
+};
+
+TEST_F(FillTool, FillsTheFourConnectedRegionOpaque) {
+  // A closed square ring from (10, 10) to (20, 20) whose corner (20, 20) is
+  // missing: the gap is diagonal, which a 4-connected fill does not cross.
+  for (int32_t i = 10; i <= 20; ++i) {
+    Layer().SetPixel(i, 10, kRed);
+    Layer().SetPixel(10, i, kRed);
+    if (i < 20) Layer().SetPixel(i, 20, kRed);
+    if (i < 20) Layer().SetPixel(20, i, kRed);
+  }
+  State().colour = 0x00336699;
+  FloodFill(State(), PointF{15.9f, 15.2f});
+  EXPECT_EQ(PixelAt(Layer(), 11, 11), 0xFF336699u);
+  EXPECT_EQ(PixelAt(Layer(), 19, 19), 0xFF336699u);
+  EXPECT_EQ(PixelAt(Layer(), 10, 15), kRed);
+  EXPECT_EQ(PixelAt(Layer(), 20, 20), 0u);
+  EXPECT_EQ(PixelAt(Layer(), 25, 25), 0u);
+}
+
+TEST_F(FillTool, ChangesNothingOnTheFillColourOrOutsideTheLayer) {
+  Layer().SetPixel(5, 5, 0xFF000000);
+  FloodFill(State(), PointF{5, 5});
+  EXPECT_EQ(PixelAt(Layer(), 6, 5), 0u);
+  FloodFill(State(), PointF{-1, 5});
+  FloodFill(State(), PointF{300, 5});
+  EXPECT_EQ(PixelAt(Layer(), 0, 5), 0u);
+  EXPECT_EQ(PixelAt(Layer(), 299, 5), 0u);
+}
+
+TEST_F(FillTool, FollowsTheLayerOffset) {
+  State().SelectedLayer().x = 100;
+  Layer().SetPixel(0, 0, kRed);
+  FloodFill(State(), PointF{99, 0});
+  EXPECT_EQ(PixelAt(Layer(), 1, 0), 0u);
+  FloodFill(State(), PointF{100, 0});
+  EXPECT_EQ(PixelAt(Layer(), 0, 0), 0xFF000000u);
+  EXPECT_EQ(PixelAt(Layer(), 1, 0), 0u);
+}
+
+TEST(FloodFillBitmap, FillsA1200SquareRegionAndAComb) {
+  Bitmap bitmap(1200, 1200, PixelFormat::Format32bppARGB);
+  ASSERT_TRUE(FloodFillBitmap(bitmap, 600, 600, kRed));
+  EXPECT_EQ(PixelAt(bitmap, 0, 0), kRed);
+  EXPECT_EQ(PixelAt(bitmap, 1199, 1199), kRed);
+  // Walls open at alternate ends make one long serpentine region.
+  Bitmap comb(401, 401, PixelFormat::Format32bppARGB);
+  for (int32_t x = 1; x < 401; x += 2) {
+    for (int32_t y = 0; y < 400; ++y) comb.SetPixel(x, (x / 2) % 2 == 0 ? y : y + 1, kRed);
+  }
+  ASSERT_TRUE(FloodFillBitmap(comb, 0, 0, 0xFF00FF00));
+  EXPECT_EQ(PixelAt(comb, 400, 0), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(comb, 400, 400), 0xFF00FF00u);
+  EXPECT_FALSE(FloodFillBitmap(comb, 0, 0, 0xFF00FF00));
+}
+
+}  // namespace
+}  // namespace varn::drawing
