@@ -87,7 +87,7 @@ bool CDrawingDocument::Clear() {
   state.DiscardComposites();
   state.layers.clear();
   DrawingLayer layer;
-  layer.id = nextLayerId++;
+  layer.id = TakeNextLayerId();
   layer.bitmap = std::move(bitmap);
   state.layers.push_back(std::move(layer));
   state.texts.clear();

@@ -29,6 +29,9 @@ struct DrawingLayer {
 // touched only from the window thread. Undo and redo leave it alone.
 extern int32_t nextLayerId;
 
+// Hands out nextLayerId and counts it on (past the int32 maximum it wraps).
+int32_t TakeNextLayerId();
+
 // A transparent 32bpp bitmap, or null when that size cannot be made (0 or
 // less, too large, out of memory): callers refuse their step then.
 std::shared_ptr<imaging::Bitmap> CreateLayerBitmap(int32_t width, int32_t height);

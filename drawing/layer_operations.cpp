@@ -102,7 +102,7 @@ bool MergeLayer(CDrawingState& state) {
   CDrawingState& derived = DeriveState(state, LayerCopy::Shared);
   nextLayerId = 0;
   DrawingLayer layer;
-  layer.id = nextLayerId++;
+  layer.id = TakeNextLayerId();
   layer.bitmap = std::move(merged);
   derived.layers.clear();
   derived.layers.push_back(std::move(layer));

@@ -106,7 +106,11 @@ void Render(CDrawingState& state, imaging::Bitmap& target,
             const std::vector<imaging::PointF>& strokePoints, RenderMode mode) {
   Graphics graphics(target);
   graphics.Clear(0xFFFFFFFF);
-  if (state.layers.empty()) return;
+  // A state read from outside with a selection off its list shows nothing
+  // rather than reading beyond it.
+  if (state.selectedLayer < 0 || static_cast<size_t>(state.selectedLayer) >= state.layers.size()) {
+    return;
+  }
   if (!state.belowComposite && !state.aboveComposite && state.layers.size() > 1) {
     BuildComposites(state);
   }

@@ -268,6 +268,29 @@ TEST_F(LayerStack, HugeCanvasAreaIsRefusedWithoutAStep) {
   EXPECT_FALSE(IsValidCanvasSize(4097, 4096));
 }
 
+// A canvas no bitmap can be made for (a state read from outside, say):
+// every step that needs a new canvas-size bitmap refuses and changes nothing.
+TEST_F(LayerStack, StepsNeedingAnUnmakeableBitmapAreRefused) {
+  ASSERT_TRUE(AddLayer(Current()));
+  Current().canvasWidth = 200000;
+  Current().canvasHeight = 200000;
+  const int32_t states = document.CountStates();
+  const int32_t counter = nextLayerId;
+  EXPECT_FALSE(AddLayer(Current()));
+  EXPECT_FALSE(MergeLayer(Current()));
+  EXPECT_FALSE(document.Clear());
+  EXPECT_EQ(document.CountStates(), states);
+  EXPECT_EQ(nextLayerId, counter);
+  EXPECT_EQ(Current().layers.size(), 2u);
+}
+
+TEST_F(LayerStack, CounterSetFromOutsideWrapsInsteadOfOverflowing) {
+  nextLayerId = INT32_MAX;
+  ASSERT_TRUE(AddLayer(Current()));
+  EXPECT_EQ(Current().layers.back().id, INT32_MAX);
+  EXPECT_EQ(nextLayerId, INT32_MIN);
+}
+
 TEST(FitLayersToCanvas, LeavesLargerLayersAlone) {
   std::vector<DrawingLayer> layers(1);
   layers[0].bitmap = CreateLayerBitmap(500, 40);

@@ -182,6 +182,16 @@ TEST_F(RenderTest, SelectingAnotherLayerDropsTheEraserPreview) {
   EXPECT_EQ(Shown(3, 3), kBlue);
 }
 
+TEST_F(RenderTest, SelectionOffTheListShowsOnlyWhite) {
+  SetLayerPixel(Current(), 0, 1, 1, kRed);
+  Current().selectedLayer = 3;
+  RenderCurrent();
+  EXPECT_EQ(Shown(1, 1), kWhite);
+  Current().selectedLayer = -1;
+  RenderCurrent();
+  EXPECT_EQ(Shown(1, 1), kWhite);
+}
+
 TEST_F(RenderTest, TargetSmallerThanTheCanvasIsCut) {
   Bitmap small(10, 10, PixelFormat::Format24bppRGB);
   SetLayerPixel(Current(), 0, 9, 9, kRed);
