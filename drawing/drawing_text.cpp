@@ -1,5 +1,8 @@
 #include "drawing/drawing_text.h"
 
+#include <functional>
+#include <map>
+
 #include "platform/imaging/brush.h"
 #include "platform/imaging/pen.h"
 #include "platform/imaging/string_format.h"
@@ -14,6 +17,24 @@ using imaging::StringAlignment;
 using imaging::StringFormat;
 
 namespace {
+
+constexpr size_t kMaxCachedFamilies = 64;
+
+// Asking the font system for a family takes a good part of a millisecond,
+// too slow for every text at every repaint, and the installed fonts do not
+// change while the module runs. Lookups made without a GUI runtime are not
+// kept: they fail for that reason only.
+FontFamily LookUpFamily(std::u16string_view name) {
+  static std::map<std::u16string, FontFamily, std::less<>> cache;
+  if (const auto found = cache.find(name); found != cache.end()) return found->second;
+  FontFamily family(name);
+  const Status status = family.GetLastStatus();
+  if (status == Status::Ok || status == Status::FontFamilyNotFound) {
+    if (cache.size() >= kMaxCachedFamilies) cache.clear();
+    cache.emplace(std::u16string(name), family);
+  }
+  return family;
+}
 
 // An alignment outside near..far is refused by the format and leaves it near.
 StringFormat MakeTextFormat(const DrawingText& text) {
@@ -30,7 +51,7 @@ RectF LayoutOrigin(const DrawingText& text) { return RectF{text.x, text.y, 0, 0}
 std::optional<Font> MakeTextFont(const DrawingText& text) {
   const float size = static_cast<float>(text.fontSize);
   const FontFamily* sans = FontFamily::GenericSansSerif();
-  const FontFamily named(text.fontName);
+  const FontFamily named = LookUpFamily(text.fontName);
   const FontFamily& family = named.GetLastStatus() == Status::Ok ? named : *sans;
   std::optional<Font> font(std::in_place, family, size, text.style, imaging::Unit::Point);
   if (font->GetLastStatus() != Status::Ok) {

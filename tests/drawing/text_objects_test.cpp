@@ -99,6 +99,12 @@ TEST_F(TextObjects, FontFallsBackToGenericSansSerif) {
   EXPECT_EQ(mincho->GetStyle(), text.style);
   EXPECT_EQ(mincho->GetUnit(), imaging::Unit::Point);
 
+  // A second lookup of each family answers the same.
+  text.fontName = u"No Such Family 4711";
+  EXPECT_EQ(MakeTextFont(text)->GetFamilyName(), fallback->GetFamilyName());
+  text.fontName = u"ＭＳ Ｐ明朝";
+  EXPECT_EQ(MakeTextFont(text)->GetFamilyName(), u"IPAPMincho");
+
   for (int32_t size : {0, -5, 1'000'000}) {
     text.fontSize = size;
     EXPECT_FALSE(MakeTextFont(text).has_value()) << size;
