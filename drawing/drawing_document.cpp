@@ -15,7 +15,8 @@ CDrawingDocument::CDrawingDocument() {
 
 CDrawingDocument::~CDrawingDocument() = default;
 
-CDrawingState& CDrawingDocument::Append(CDrawingState& source, std::unique_ptr<CDrawingState> state) {
+CDrawingState& CDrawingDocument::Append(CDrawingState& source,
+                                        std::unique_ptr<CDrawingState> state) {
   assert(source.document == this);
   state->document = this;
   state->previous = &source;

@@ -6,8 +6,8 @@ int32_t nextLayerId = 0;
 
 std::shared_ptr<imaging::Bitmap> CreateLayerBitmap(int32_t width, int32_t height) {
   if (width < 1 || height < 1) return nullptr;
-  auto bitmap = std::make_shared<imaging::Bitmap>(width, height,
-                                                  imaging::PixelFormat::Format32bppARGB);
+  auto bitmap =
+      std::make_shared<imaging::Bitmap>(width, height, imaging::PixelFormat::Format32bppARGB);
   if (bitmap->GetLastStatus() != imaging::Status::Ok) return nullptr;
   return bitmap;
 }

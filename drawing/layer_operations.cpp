@@ -91,7 +91,8 @@ bool MoveLayer(CDrawingState& state, LayerDirection direction) {
 
 bool MergeLayer(CDrawingState& state) {
   if (state.layers.size() < 2) return false;
-  std::shared_ptr<imaging::Bitmap> merged = CreateLayerBitmap(state.canvasWidth, state.canvasHeight);
+  std::shared_ptr<imaging::Bitmap> merged =
+      CreateLayerBitmap(state.canvasWidth, state.canvasHeight);
   if (!merged) return false;
   {
     imaging::Graphics graphics(*merged);

@@ -22,8 +22,7 @@ inline uint32_t LayerPixel(const CDrawingState& state, size_t layer, int32_t x, 
 
 // A painting step: derives with a private copy of the selected layer and
 // sets one pixel of it.
-inline CDrawingState& PaintStep(CDrawingDocument& document, int32_t x, int32_t y,
-                                uint32_t color) {
+inline CDrawingState& PaintStep(CDrawingDocument& document, int32_t x, int32_t y, uint32_t color) {
   CDrawingState& state = DeriveState(*document.current, LayerCopy::Deep);
   state.SelectedLayer().bitmap->SetPixel(x, y, color);
   return state;
