@@ -25,11 +25,12 @@ class CDrawingState;
 
 using imaging::PointF;
 
-// Pen, line and shape widths and the eraser width above this are drawn at
-// this width; no real stroke is wider than a canvas of this size.
-inline constexpr int32_t kMaxStrokeWidth = 4096;
-// The side of the effect square is clamped to this.
-inline constexpr int32_t kMaxEffectWidth = 4096;
+// Pen, line, shape and eraser widths above this are drawn at this width, and
+// effect squares are at most this wide: a soft pen draws one pass per two
+// pixels of width and an effect filters its whole square at every point, so
+// a page's huge value would otherwise stall every repaint of the stroke.
+inline constexpr int32_t kMaxStrokeWidth = 256;
+inline constexpr int32_t kMaxEffectWidth = 256;
 
 // Figures of the pen, line and shape tools.
 void StrokePen(CDrawingState& state, std::span<const PointF> points, imaging::Graphics* target);

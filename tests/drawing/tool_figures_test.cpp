@@ -68,7 +68,8 @@ TEST_F(FigureTools, OnePointOrNoWidthDrawsNothing) {
   // A width no picture needs is drawn at the largest stroke width instead.
   State().penWidth = 2'000'000'000;
   StrokePen(State(), std::vector<PointF>{{10, 10}, {20, 10}}, nullptr);
-  EXPECT_EQ(At(299, 299), imaging::kOpaqueBlack);
+  EXPECT_EQ(At(15, 10 + kMaxStrokeWidth / 2 - 1), imaging::kOpaqueBlack);
+  EXPECT_EQ(At(15, 10 + kMaxStrokeWidth / 2 + 2), 0u);
 }
 
 TEST_F(FigureTools, SoftPensDrawNarrowingPassesAtAFractionOfTheAlpha) {

@@ -53,6 +53,19 @@ TEST_F(EffectTool, SquaresOfOnePassReadOneSnapshot) {
   EXPECT_LT(PixelAt(Layer(), 10, 10) >> 24, 0x7Fu);
 }
 
+TEST_F(EffectTool, HugeWidthsAreLimited) {
+  Layer().SetPixel(150, 150, kRed);
+  State().effectWidth = 2'000'000'000;
+  ApplyEffect(State(), At(10, 10));
+  EXPECT_EQ(PixelAt(Layer(), 150, 150), kRed);
+  State().effectWidth = kMaxEffectWidth;
+  ApplyEffect(State(), At(100, 100));
+  EXPECT_EQ(PixelAt(Layer(), 150, 150), 0x7FFF0000u);
+  State().effectWidth = -3;
+  ApplyEffect(State(), At(150, 150));
+  EXPECT_EQ(PixelAt(Layer(), 150, 150), 0x7FFF0000u);
+}
+
 TEST_F(EffectTool, FollowsTheLayerOffset) {
   State().SelectedLayer().x = -5;
   State().SelectedLayer().y = 3;
