@@ -22,8 +22,8 @@ void ApplyEffect(CDrawingState& state, std::span<const PointF> points) {
   std::unique_ptr<imaging::Bitmap> snapshot = pixels.Clone();
   imaging::BitmapData in;
   imaging::BitmapData out;
-  if (snapshot->LockBits(whole, imaging::ImageLockMode::Read,
-                         imaging::PixelFormat::Format32bppARGB, &in) != imaging::Status::Ok) {
+  if (snapshot->LockBits(whole, imaging::ImageLockMode::Read, imaging::PixelFormat::Format32bppARGB,
+                         &in) != imaging::Status::Ok) {
     return;
   }
   if (pixels.LockBits(whole, imaging::ImageLockMode::ReadWrite,

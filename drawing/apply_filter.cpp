@@ -101,8 +101,8 @@ void ApplyFilter3x3(imaging::Bitmap& destination, imaging::Bitmap& source,
   if (whole.IsEmptyArea()) return;
   imaging::BitmapData in;
   imaging::BitmapData out;
-  if (source.LockBits(whole, imaging::ImageLockMode::Read,
-                        imaging::PixelFormat::Format32bppARGB, &in) != imaging::Status::Ok) {
+  if (source.LockBits(whole, imaging::ImageLockMode::Read, imaging::PixelFormat::Format32bppARGB,
+                      &in) != imaging::Status::Ok) {
     return;
   }
   if (destination.LockBits(whole, imaging::ImageLockMode::ReadWrite,

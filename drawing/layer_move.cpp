@@ -38,10 +38,10 @@ void OffsetSelectedLayer(CDrawingState& state, std::span<const PointF> points) {
   if (!layer.bitmap) return;
   const int64_t dx = TruncateCoordinate(points[1].X - points[0].X);
   const int64_t dy = TruncateCoordinate(points[1].Y - points[0].Y);
-  layer.x = ToInt32(LimitOffset(int64_t{layer.x} + dx, layer.bitmap->GetWidth(),
-                                state.canvasWidth));
-  layer.y = ToInt32(LimitOffset(int64_t{layer.y} + dy, layer.bitmap->GetHeight(),
-                                state.canvasHeight));
+  layer.x =
+      ToInt32(LimitOffset(int64_t{layer.x} + dx, layer.bitmap->GetWidth(), state.canvasWidth));
+  layer.y =
+      ToInt32(LimitOffset(int64_t{layer.y} + dy, layer.bitmap->GetHeight(), state.canvasHeight));
 }
 
 void CommitLayerMove(CDrawingState& state) {

@@ -30,8 +30,7 @@ void StrokeLine(CDrawingState& state, std::span<const PointF> points, imaging::G
   const float width = StrokeWidth(state.lineWidth);
   if (width <= 0) return;
   const int32_t type = state.lineType;
-  if (type != kLineStraight && type != kLineCurve && type != kLineDotted &&
-      type != kLinePolyline) {
+  if (type != kLineStraight && type != kLineCurve && type != kLineDotted && type != kLinePolyline) {
     return;
   }
   const imaging::ARGB color = ToolColor(state.lineAlpha, state.colour);

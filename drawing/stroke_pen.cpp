@@ -55,8 +55,8 @@ void StrokePen(CDrawingState& state, std::span<const PointF> points, imaging::Gr
     }
     imaging::Pen pen = MakePen(color, width, CapsFor(state.penType));
     if (state.penType == kPenHatch) {
-      pen.SetBrush(imaging::HatchBrush(imaging::HatchStyle::Percent25, color,
-                                       imaging::kTransparent));
+      pen.SetBrush(
+          imaging::HatchBrush(imaging::HatchStyle::Percent25, color, imaging::kTransparent));
     }
     graphics.DrawLines(pen, points);
   });
