@@ -31,8 +31,8 @@ void DrawSoftPasses(imaging::Graphics& graphics, std::span<const PointF> points,
   const uint32_t passAlpha = state.penType <= kPenSoftRound ? alpha * 3 / 5 : alpha / 5;
   const imaging::ARGB color = (passAlpha << 24) | state.colour;
   imaging::Pen pen = MakePen(color, width, CapsFor(state.penType));
-  for (float passWidth = width; passWidth >= 1.0f; passWidth -= 2.0f) {
-    pen.SetWidth(passWidth);
+  for (auto passWidth = static_cast<int32_t>(width); passWidth >= 1; passWidth -= 2) {
+    pen.SetWidth(static_cast<float>(passWidth));
     graphics.DrawLines(pen, points);
   }
 }
