@@ -1,0 +1,138 @@
+// The drawing board as a member feels it: a repaint while a long stroke is
+// under way on a board of ten layers, a fill of a whole large layer, and the
+// state copy every painting step makes.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "drawing/drawing_control.h"
+#include "drawing/drawing_document.h"
+#include "drawing/drawing_tools.h"
+#include "drawing/layer_operations.h"
+#include "platform/ui/window_messages.h"
+
+namespace varn::drawing {
+namespace {
+
+constexpr int32_t kLayers = 10;
+constexpr int32_t kStrokePoints = 500;
+
+HRESULT Put(IDispatch& control, DISPID dispid, int32_t number) {
+  VARIANT value{};
+  value.vt = VT_I4;
+  value.lVal = number;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&value, &named, 1, 1};
+  return control.Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                        nullptr);
+}
+
+HRESULT Call(IDispatch& control, DISPID dispid, std::vector<VARIANT> args = {}) {
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr,
+                    static_cast<UINT>(args.size()), 0};
+  return control.Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+void Send(CDrawingControl& control, UINT message, int32_t x, int32_t y) {
+  LRESULT result = 0;
+  static_cast<IOleInPlaceObjectWindowless&>(control).OnWindowMessage(message, 0,
+                                                                     MAKELPARAM(x, y), &result);
+}
+
+// Ten layers with a stroke on each, the middle one selected, and a pen
+// stroke of kStrokePoints points held down on it; then one Draw per
+// iteration, as the window repaints after each pointer move.
+void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
+  auto* control = com::MakeObject<CDrawingControl>();
+  IDispatch* dispatch = nullptr;
+  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+  Put(*dispatch, kDispImageWidth, side);
+  Put(*dispatch, kDispImageHeight, side);
+  Put(*dispatch, kDispPenWidth, 3);
+  for (int32_t i = 0; i < kLayers; ++i) {
+    if (i > 0) Call(*dispatch, kDispAddLayer);
+    const int32_t y = (i + 1) * side / (kLayers + 1);
+    Send(*control, WM_LBUTTONDOWN, 5, y);
+    Send(*control, WM_MOUSEMOVE, side - 5, y);
+    Send(*control, WM_LBUTTONUP, side - 5, y);
+  }
+  VARIANT middle{};
+  middle.vt = VT_I4;
+  middle.lVal = kLayers / 2;
+  Call(*dispatch, kDispSelectLayer, {middle});
+
+  std::vector<uint32_t> pixels(static_cast<size_t>(side) * side);
+  VarnSurface surface{pixels.data(), side, side, side * 4};
+  const RECTL bounds{0, 0, side, side};
+  auto paint = [&] {
+    control->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &surface, &bounds, nullptr,
+                  nullptr, 0);
+  };
+  Send(*control, WM_LBUTTONDOWN, 10, 10);
+  for (int32_t i = 1; i < kStrokePoints; ++i) {
+    Send(*control, WM_MOUSEMOVE, 10 + i * (side - 20) / kStrokePoints, 10 + (i * 7) % (side - 20));
+  }
+  paint();  // the composites are built once, at the first repaint of the stroke
+  for (auto _ : benchState) {
+    paint();
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  Send(*control, WM_LBUTTONUP, 10, 10);
+  dispatch->Release();
+  control->Release();
+}
+
+void BM_RepaintDuringStroke300(benchmark::State& state) { RepaintDuringStroke(state, 300); }
+void BM_RepaintDuringStroke1200(benchmark::State& state) { RepaintDuringStroke(state, 1200); }
+
+// Each iteration fills the whole transparent-or-filled layer in the other
+// colour, so every fill visits all 1200 x 1200 pixels.
+void BM_FloodFillWholeLayer1200(benchmark::State& benchState) {
+  CDrawingDocument document;
+  SetCanvasWidth(*document.current, 1200);
+  SetCanvasHeight(*document.current, 1200);
+  CDrawingState& state = *document.current;
+  const uint32_t colours[] = {0x336699, 0x996633};
+  int turn = 0;
+  for (auto _ : benchState) {
+    state.colour = colours[turn];
+    turn ^= 1;
+    FloodFill(state, PointF{600.0f, 600.0f});
+  }
+}
+
+// The step every gesture makes: a new state sharing nine layers and copying
+// the selected one, with the history trimmed to its limit.
+void BM_DeriveStateDeepCopy(benchmark::State& benchState) {
+  CDrawingDocument document;
+  for (int32_t i = 1; i < kLayers; ++i) AddLayer(*document.current);
+  SelectLayer(*document.current, kLayers / 2);
+  for (auto _ : benchState) {
+    CDrawingState& derived = DeriveState(*document.current, LayerCopy::Deep);
+    benchmark::DoNotOptimize(&derived);
+  }
+}
+
+// Layer bitmaps copy their pixels on first write, so the copy of a deep
+// derivation is paid when the gesture paints into it; this measures both.
+void BM_DeriveStateDeepCopyThenPaint(benchmark::State& benchState) {
+  CDrawingDocument document;
+  for (int32_t i = 1; i < kLayers; ++i) AddLayer(*document.current);
+  SelectLayer(*document.current, kLayers / 2);
+  for (auto _ : benchState) {
+    CDrawingState& derived = DeriveState(*document.current, LayerCopy::Deep);
+    derived.SelectedLayer().bitmap->SetPixel(0, 0, 0xFF000000u);
+  }
+}
+
+BENCHMARK(BM_RepaintDuringStroke300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintDuringStroke1200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloodFillWholeLayer1200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeriveStateDeepCopy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeriveStateDeepCopyThenPaint)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace varn::drawing
+
+BENCHMARK_MAIN();
