@@ -1,5 +1,6 @@
 #include "drawing/layer_operations.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "drawing/drawing_document.h"
@@ -58,8 +59,9 @@ bool DeleteLayer(CDrawingState& state) {
   const int32_t index = derived.selectedLayer;
   derived.layers.erase(derived.layers.begin() + index);
   const int32_t last = static_cast<int32_t>(derived.layers.size()) - 1;
-  if (index > last) derived.selectedLayer = last;
-  derived.DiscardComposites();
+  // The layer that takes the selection is shown, as any selected layer is:
+  // a hidden selected layer could be neither seen in the stack nor shown.
+  derived.SelectLayerIndex(std::min(index, last));
   return true;
 }
 

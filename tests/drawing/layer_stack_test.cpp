@@ -100,6 +100,16 @@ TEST_F(LayerStack, DeleteInTheMiddleSelectsTheLayerThatTookItsPlace) {
   EXPECT_EQ(Current().SelectedLayer().id, 2);
 }
 
+TEST_F(LayerStack, LayerThatTakesTheSelectionAfterDeleteIsShown) {
+  MakeThreeLayers();
+  ASSERT_TRUE(SelectLayer(Current(), 1));
+  ASSERT_TRUE(ToggleLayerVisibility(Current(), 2));
+  ASSERT_EQ(Current().layers[2].visible, 0);
+  ASSERT_TRUE(DeleteLayer(Current()));
+  EXPECT_EQ(Current().SelectedLayer().id, 2);
+  EXPECT_EQ(Current().SelectedLayer().visible, 1);
+}
+
 TEST_F(LayerStack, SelectChangesTheStateInPlaceAndShowsTheLayer) {
   MakeThreeLayers();
   ASSERT_TRUE(ToggleLayerVisibility(Current(), 0));
