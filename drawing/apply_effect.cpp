@@ -14,6 +14,14 @@ void ApplyEffect(CDrawingState& state, std::span<const PointF> points) {
   if (side <= 0) return;
   DrawingLayer& layer = state.SelectedLayer();
   if (!layer.bitmap) return;
+  // The effect press gives its state a private bitmap; a tool switched to the
+  // effect during another gesture has not, and older states must keep their
+  // pixels. Clones share pixels until written, so this costs one copy.
+  if (layer.bitmap.use_count() > 1) {
+    std::shared_ptr<imaging::Bitmap> own = layer.bitmap->Clone();
+    if (own->GetLastStatus() != imaging::Status::Ok) return;
+    layer.bitmap = std::move(own);
+  }
   imaging::Bitmap& pixels = *layer.bitmap;
   const imaging::Rect whole{0, 0, static_cast<int32_t>(pixels.GetWidth()),
                             static_cast<int32_t>(pixels.GetHeight())};

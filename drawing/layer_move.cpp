@@ -57,6 +57,8 @@ void CommitLayerMove(CDrawingState& state) {
   const bool growY = height < limit;
   const int64_t newWidth = growX ? width + std::llabs(layer.x) : width;
   const int64_t newHeight = growY ? height + std::llabs(layer.y) : height;
+  // Nothing moved on the axes that may grow: the bitmap stays as it is.
+  if (newWidth == width && newHeight == height) return;
   if (newWidth > std::numeric_limits<int32_t>::max() ||
       newHeight > std::numeric_limits<int32_t>::max()) {
     return;

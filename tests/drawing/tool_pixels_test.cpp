@@ -66,6 +66,15 @@ TEST_F(EffectTool, HugeWidthsAreLimited) {
   EXPECT_EQ(PixelAt(Layer(), 150, 150), 0x7FFF0000u);
 }
 
+TEST_F(EffectTool, NeverWritesPixelsAnOlderStateShares) {
+  Layer().SetPixel(10, 10, kRed);
+  // A step without a copy, as when the tool becomes the effect mid-gesture.
+  CDrawingState& step = DeriveState(State(), LayerCopy::Shared);
+  ApplyEffect(step, At(10, 10));
+  EXPECT_EQ(PixelAt(*step.SelectedLayer().bitmap, 10, 10), 0x7FFF0000u);
+  EXPECT_EQ(PixelAt(*step.previous->SelectedLayer().bitmap, 10, 10), kRed);
+}
+
 TEST_F(EffectTool, FollowsTheLayerOffset) {
   State().SelectedLayer().x = -5;
   State().SelectedLayer().y = 3;
