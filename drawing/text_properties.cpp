@@ -1,6 +1,8 @@
 // The text properties of the scripting surface: they read the selected text
 // or, without one, the defaults that the next new text takes; a put sets the
 // default and the selected text at once.
+#include <utility>
+
 #include "drawing/drawing_state.h"
 #include "drawing/drawing_text.h"
 
