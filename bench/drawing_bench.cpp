@@ -29,15 +29,15 @@ HRESULT Put(IDispatch& control, DISPID dispid, int32_t number) {
 }
 
 HRESULT Call(IDispatch& control, DISPID dispid, std::vector<VARIANT> args = {}) {
-  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr,
-                    static_cast<UINT>(args.size()), 0};
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()),
+                    0};
   return control.Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
 void Send(CDrawingControl& control, UINT message, int32_t x, int32_t y) {
   LRESULT result = 0;
-  static_cast<IOleInPlaceObjectWindowless&>(control).OnWindowMessage(message, 0,
-                                                                     MAKELPARAM(x, y), &result);
+  static_cast<IOleInPlaceObjectWindowless&>(control).OnWindowMessage(message, 0, MAKELPARAM(x, y),
+                                                                     &result);
 }
 
 // Ten layers with a stroke on each, the middle one selected, and a pen

@@ -16,8 +16,8 @@ int32_t ZoomedExtent(int32_t zoom, int32_t extent) {
 }
 
 std::unique_ptr<imaging::Bitmap> MakeBackBuffer(int32_t width, int32_t height) {
-  auto buffer = std::make_unique<imaging::Bitmap>(width, height,
-                                                  imaging::PixelFormat::Format24bppRGB);
+  auto buffer =
+      std::make_unique<imaging::Bitmap>(width, height, imaging::PixelFormat::Format24bppRGB);
   if (buffer->GetLastStatus() != imaging::Status::Ok) return nullptr;
   return buffer;
 }
@@ -72,7 +72,9 @@ HRESULT CDrawingControl::get_imageWidth(int32_t* value) {
   return S_OK;
 }
 
-HRESULT CDrawingControl::put_imageWidth(int32_t value) { return PutCanvasSize(Axis::kWidth, value); }
+HRESULT CDrawingControl::put_imageWidth(int32_t value) {
+  return PutCanvasSize(Axis::kWidth, value);
+}
 
 HRESULT CDrawingControl::get_imageHeight(int32_t* value) {
   *value = Current().canvasHeight;

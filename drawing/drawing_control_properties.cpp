@@ -46,24 +46,24 @@ HRESULT CDrawingControl::put_toolType(int32_t value) {
   return S_OK;
 }
 
-#define VARN_STATE_PROPERTY(name, field)                  \
-  HRESULT CDrawingControl::get_##name(int32_t* value) {   \
-    *value = Current().field;                             \
-    return S_OK;                                          \
-  }                                                       \
-  HRESULT CDrawingControl::put_##name(int32_t value) {    \
-    Current().field = value;                              \
-    return S_OK;                                          \
+#define VARN_STATE_PROPERTY(name, field)                \
+  HRESULT CDrawingControl::get_##name(int32_t* value) { \
+    *value = Current().field;                           \
+    return S_OK;                                        \
+  }                                                     \
+  HRESULT CDrawingControl::put_##name(int32_t value) {  \
+    Current().field = value;                            \
+    return S_OK;                                        \
   }
 
-#define VARN_OPACITY_PROPERTY(name, field)                \
-  HRESULT CDrawingControl::get_##name(int32_t* value) {   \
-    *value = Opacity(Current().field);                    \
-    return S_OK;                                          \
-  }                                                       \
-  HRESULT CDrawingControl::put_##name(int32_t value) {    \
-    Current().field = AlphaField(value);                  \
-    return S_OK;                                          \
+#define VARN_OPACITY_PROPERTY(name, field)              \
+  HRESULT CDrawingControl::get_##name(int32_t* value) { \
+    *value = Opacity(Current().field);                  \
+    return S_OK;                                        \
+  }                                                     \
+  HRESULT CDrawingControl::put_##name(int32_t value) {  \
+    Current().field = AlphaField(value);                \
+    return S_OK;                                        \
   }
 
 // The widths are stored as the page gives them; the tools clamp them when

@@ -38,9 +38,7 @@ class NoPersistStorage : public IPersistStorage {
 class NoDataObject : public IDataObject {
  public:
   HRESULT GetData(FORMATETC* /*format*/, STGMEDIUM* /*medium*/) override { return E_NOTIMPL; }
-  HRESULT GetDataHere(FORMATETC* /*format*/, STGMEDIUM* /*medium*/) override {
-    return E_NOTIMPL;
-  }
+  HRESULT GetDataHere(FORMATETC* /*format*/, STGMEDIUM* /*medium*/) override { return E_NOTIMPL; }
   HRESULT QueryGetData(FORMATETC* /*format*/) override { return E_NOTIMPL; }
   HRESULT GetCanonicalFormatEtc(FORMATETC* /*formatIn*/, FORMATETC* /*formatOut*/) override {
     return E_NOTIMPL;

@@ -42,8 +42,8 @@ class EventRecorder final : public com::ComObject<IDispatch> {
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
-                 EXCEPINFO*, UINT*) override {
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 UINT*) override {
     EXPECT_EQ(flags, DISPATCH_METHOD);
     Event event{dispid, {}};
     for (UINT i = params->cArgs; i-- > 0;) {
@@ -171,13 +171,13 @@ class Board {
   HRESULT Send(UINT message, int32_t x, int32_t y, LRESULT* result = nullptr) {
     LRESULT ignored = 0;
     const WPARAM buttons = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
-    return static_cast<IOleInPlaceObjectWindowless&>(*control_)
-        .OnWindowMessage(message, buttons, MAKELPARAM(x, y), result != nullptr ? result : &ignored);
+    return static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
+        message, buttons, MAKELPARAM(x, y), result != nullptr ? result : &ignored);
   }
   void Resize(int32_t width, int32_t height) {
     LRESULT result = 0;
-    static_cast<IOleInPlaceObjectWindowless&>(*control_)
-        .OnWindowMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &result);
+    static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
+        WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &result);
   }
   // A press, moves through the points, a release: one drag in client pixels.
   void Drag(const std::vector<std::pair<int32_t, int32_t>>& points) {

@@ -13,13 +13,13 @@ namespace {
 TEST(DrawingControlSurface, NewControlAnswersItsInitialValues) {
   Board board;
   const std::vector<std::pair<DISPID, int32_t>> numbers = {
-      {kDispZoomValue, 1},        {kDispImageWidth, 300},      {kDispImageHeight, 300},
-      {kDispToolType, 2},         {kDispPenType, 0},           {kDispPenWidth, 1},
-      {kDispPenTransparency, 255}, {kDispEraserWidth, 5},      {kDispEraserType, 0},
-      {kDispLineType, 0},         {kDispLineWidth, 1},         {kDispLineTransparency, 255},
-      {kDispShapeType, 0},        {kDispShapeWidth, 1},        {kDispShapeTransparency, 255},
-      {kDispEffectWidth, 5},      {kDispEffectType, 0},        {kDispTextFontSize, 10},
-      {kDispTextFontAlign, 0},    {kDispTextFontStyle, 0},
+      {kDispZoomValue, 1},         {kDispImageWidth, 300},  {kDispImageHeight, 300},
+      {kDispToolType, 2},          {kDispPenType, 0},       {kDispPenWidth, 1},
+      {kDispPenTransparency, 255}, {kDispEraserWidth, 5},   {kDispEraserType, 0},
+      {kDispLineType, 0},          {kDispLineWidth, 1},     {kDispLineTransparency, 255},
+      {kDispShapeType, 0},         {kDispShapeWidth, 1},    {kDispShapeTransparency, 255},
+      {kDispEffectWidth, 5},       {kDispEffectType, 0},    {kDispTextFontSize, 10},
+      {kDispTextFontAlign, 0},     {kDispTextFontStyle, 0},
   };
   for (const auto& [dispid, value] : numbers) {
     EXPECT_EQ(board.GetInt(dispid), value) << "dispid " << dispid;
@@ -38,27 +38,48 @@ TEST(DrawingControlSurface, NewControlAnswersItsInitialValues) {
 TEST(DrawingControlSurface, EveryMemberNameResolvesWithoutRegardToCase) {
   Board board;
   const std::vector<std::pair<const char16_t*, DISPID>> names = {
-      {u"zoomValue", 1},        {u"Redo", 2},
-      {u"Undo", 3},             {u"Clear", 4},
-      {u"imageWidth", 5},       {u"imageHeight", 6},
-      {u"AddLayer", 7},         {u"DeleteLayer", 8},
-      {u"SelectLayer", 9},      {u"MergeLayer", 10},
-      {u"MoveLayer", 11},       {u"paletteColor", 12},
-      {u"ToggleLayerVisibility", 13}, {u"RequestLayersInfo", 14},
-      {u"toolType", 15},        {u"penType", 16},
-      {u"penWidth", 17},        {u"penTransparency", 18},
-      {u"eraserWidth", 19},     {u"lineType", 20},
-      {u"lineWidth", 21},       {u"lineTransparency", 22},
-      {u"shapeType", 23},       {u"shapeWidth", 24},
-      {u"shapeTransparency", 25}, {u"effectWidth", 26},
-      {u"effectType", 27},      {u"textCurrent", 28},
-      {u"textFontName", 29},    {u"textFontSize", 30},
-      {u"textFontAlign", 31},   {u"textFontStyle", 32},
-      {u"textFontColor", 33},   {u"SaveAndSubmit", 34},
-      {u"ActionPage", 35},      {u"FileKey", 36},
-      {u"eraserType", 37},      {u"GetPaletteColor", 38},
-      {u"ExportToFile", 39},    {u"ImportFromFile", 40},
-      {u"Cookie", 41},          {u"PALETTECOLOR", 12},
+      {u"zoomValue", 1},
+      {u"Redo", 2},
+      {u"Undo", 3},
+      {u"Clear", 4},
+      {u"imageWidth", 5},
+      {u"imageHeight", 6},
+      {u"AddLayer", 7},
+      {u"DeleteLayer", 8},
+      {u"SelectLayer", 9},
+      {u"MergeLayer", 10},
+      {u"MoveLayer", 11},
+      {u"paletteColor", 12},
+      {u"ToggleLayerVisibility", 13},
+      {u"RequestLayersInfo", 14},
+      {u"toolType", 15},
+      {u"penType", 16},
+      {u"penWidth", 17},
+      {u"penTransparency", 18},
+      {u"eraserWidth", 19},
+      {u"lineType", 20},
+      {u"lineWidth", 21},
+      {u"lineTransparency", 22},
+      {u"shapeType", 23},
+      {u"shapeWidth", 24},
+      {u"shapeTransparency", 25},
+      {u"effectWidth", 26},
+      {u"effectType", 27},
+      {u"textCurrent", 28},
+      {u"textFontName", 29},
+      {u"textFontSize", 30},
+      {u"textFontAlign", 31},
+      {u"textFontStyle", 32},
+      {u"textFontColor", 33},
+      {u"SaveAndSubmit", 34},
+      {u"ActionPage", 35},
+      {u"FileKey", 36},
+      {u"eraserType", 37},
+      {u"GetPaletteColor", 38},
+      {u"ExportToFile", 39},
+      {u"ImportFromFile", 40},
+      {u"Cookie", 41},
+      {u"PALETTECOLOR", 12},
       {u"addlayer", 7},
   };
   for (const auto& [name, expected] : names) {
@@ -69,8 +90,7 @@ TEST(DrawingControlSurface, EveryMemberNameResolvesWithoutRegardToCase) {
   }
   LPOLESTR unknown = const_cast<LPOLESTR>(u"penColor");
   DISPID dispid = 0;
-  EXPECT_EQ(board.Dispatch()->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &dispid),
-            DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(board.Dispatch()->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &dispid), DISP_E_UNKNOWNNAME);
   VARIANT result{};
   EXPECT_EQ(board.Invoke(42, DISPATCH_METHOD, {}, &result), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(board.Invoke(kDispSelectLayer, DISPATCH_METHOD, {}, &result), DISP_E_BADPARAMCOUNT);
@@ -82,13 +102,27 @@ TEST(DrawingControlSurface, AnswersTheControlInterfacesAndNoOthers) {
   ASSERT_EQ(board.Control().QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)),
             S_OK);
   const IID answered[] = {
-      IID_IDrawingControl,    IID_IDispatch,          IID_IViewObjectEx,
-      IID_IViewObject2,       IID_IViewObject,        IID_IOleInPlaceObjectWindowless,
-      IID_IOleInPlaceObject,  IID_IOleWindow,         IID_IOleInPlaceActiveObject,
-      IID_IOleControl,        IID_IOleObject,         IID_IPersistStreamInit,
-      IID_IPersist,           IID_IConnectionPointContainer, IID_IProvideClassInfo,
-      IID_IProvideClassInfo2, IID_IObjectSafety,      IID_ISupportErrorInfo,
-      IID_ISpecifyPropertyPages, IID_IQuickActivate,  IID_IPersistStorage,
+      IID_IDrawingControl,
+      IID_IDispatch,
+      IID_IViewObjectEx,
+      IID_IViewObject2,
+      IID_IViewObject,
+      IID_IOleInPlaceObjectWindowless,
+      IID_IOleInPlaceObject,
+      IID_IOleWindow,
+      IID_IOleInPlaceActiveObject,
+      IID_IOleControl,
+      IID_IOleObject,
+      IID_IPersistStreamInit,
+      IID_IPersist,
+      IID_IConnectionPointContainer,
+      IID_IProvideClassInfo,
+      IID_IProvideClassInfo2,
+      IID_IObjectSafety,
+      IID_ISupportErrorInfo,
+      IID_ISpecifyPropertyPages,
+      IID_IQuickActivate,
+      IID_IPersistStorage,
       IID_IDataObject,
   };
   for (const IID& iid : answered) {
@@ -106,8 +140,7 @@ TEST(DrawingControlSurface, AnswersTheControlInterfacesAndNoOthers) {
   identity->Release();
 
   IProvideClassInfo2* info = nullptr;
-  ASSERT_EQ(board.Control().QueryInterface(IID_IProvideClassInfo2,
-                                           reinterpret_cast<void**>(&info)),
+  ASSERT_EQ(board.Control().QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info)),
             S_OK);
   GUID source{};
   EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
@@ -120,8 +153,8 @@ TEST(DrawingControlSurface, AnswersTheControlInterfacesAndNoOthers) {
 
 TEST(DrawingControlSurface, ToolSettingsAreStoredAsGivenWithoutEvents) {
   Board board;
-  const DISPID plain[] = {kDispPenType,   kDispPenWidth,    kDispEraserWidth, kDispEraserType,
-                          kDispLineType,  kDispLineWidth,   kDispShapeType,   kDispShapeWidth,
+  const DISPID plain[] = {kDispPenType,    kDispPenWidth,   kDispEraserWidth, kDispEraserType,
+                          kDispLineType,   kDispLineWidth,  kDispShapeType,   kDispShapeWidth,
                           kDispEffectType, kDispEffectWidth};
   int32_t value = -7;
   for (DISPID dispid : plain) {

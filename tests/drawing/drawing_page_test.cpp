@@ -21,8 +21,8 @@ int DarkPixelsAroundTheText(const Board& board) {
   for (int32_t y = 48; y < 90; ++y) {
     for (int32_t x = 48; x < 110; ++x) {
       const uint32_t pixel = board.At(x, y);
-      const bool dark = ((pixel >> 16) & 0xFF) < 0x40 && ((pixel >> 8) & 0xFF) < 0x40 &&
-                        (pixel & 0xFF) < 0x40;
+      const bool dark =
+          ((pixel >> 16) & 0xFF) < 0x40 && ((pixel >> 8) & 0xFF) < 0x40 && (pixel & 0xFF) < 0x40;
       count += dark ? 1 : 0;
     }
   }
@@ -41,11 +41,11 @@ class DrawingPage : public ::testing::Test {
   // Everything the session left on screen, with the steps that made it.
   void ExpectFullPicture() {
     board.Paint();
-    EXPECT_EQ(board.At(70, 20), kRed);        // pen, layer 0
-    EXPECT_EQ(board.At(70, 100), kGreen);     // line, layer 0
-    EXPECT_EQ(board.At(175, 175), kBlue);     // filled box, layer 1
-    EXPECT_EQ(board.At(250, 250), kYellow);   // fill, layer 0, under the box's layer
-    EXPECT_EQ(board.At(270, 130), kWhite);    // erased from the fill
+    EXPECT_EQ(board.At(70, 20), kRed);       // pen, layer 0
+    EXPECT_EQ(board.At(70, 100), kGreen);    // line, layer 0
+    EXPECT_EQ(board.At(175, 175), kBlue);    // filled box, layer 1
+    EXPECT_EQ(board.At(250, 250), kYellow);  // fill, layer 0, under the box's layer
+    EXPECT_EQ(board.At(270, 130), kWhite);   // erased from the fill
     EXPECT_EQ(board.At(270, 140), kYellow);
     EXPECT_GT(DarkPixelsAroundTheText(board), 30);
   }
