@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <utility>
 
 #include "drawing/layer_operations.h"
 
