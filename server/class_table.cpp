@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "drawing/drawing_control.h"
 #include "platform/com/identifiers.h"
 #include "server/blog_activex_package.h"
 
@@ -12,6 +13,7 @@ namespace {
 // BlogActiveXPackage, DrawingControl, ImageEditControl, ProfileImageCropper.
 constexpr std::array kServedClasses{
     ClassEntry{CLSID_BlogActiveXPackage, &com::CreateObject<CBlogActiveXPackage>},
+    ClassEntry{CLSID_DrawingControl, &com::CreateObject<drawing::CDrawingControl>},
 };
 
 }  // namespace

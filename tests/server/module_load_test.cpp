@@ -51,6 +51,37 @@ TEST_F(LoadedModule, CreatesAnObjectThroughTheExports) {
   EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
+TEST_F(LoadedModule, DrawingBoardAnswersThroughItsScriptingInterface) {
+  auto* getClassObject = Lookup<HRESULT(REFCLSID, REFIID, void**)>("DllGetClassObject");
+  auto* canUnloadNow = Lookup<HRESULT()>("DllCanUnloadNow");
+  ASSERT_TRUE(getClassObject && canUnloadNow);
+
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(getClassObject(CLSID_DrawingControl, IID_IClassFactory,
+                           reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IDispatch* board = nullptr;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDrawingControl, reinterpret_cast<void**>(&board)),
+            S_OK);
+  factory->Release();
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+
+  OLECHAR name[] = u"IMAGEWIDTH";
+  LPOLESTR names[] = {name};
+  DISPID dispid = 0;
+  ASSERT_EQ(board->GetIDsOfNames(IID_NULL, names, 1, 0, &dispid), S_OK);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT width{};
+  ASSERT_EQ(board->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &width, nullptr,
+                          nullptr),
+            S_OK);
+  EXPECT_EQ(width.vt, VT_I4);
+  EXPECT_EQ(width.lVal, 300);
+
+  EXPECT_EQ(board->Release(), 0u);
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
 TEST_F(LoadedModule, StringsAndVariantsUseTheModulesAllocator) {
   auto* allocLen = Lookup<BSTR(const OLECHAR*, UINT)>("SysAllocStringLen");
   auto* byteLen = Lookup<UINT(BSTR)>("SysStringByteLen");
