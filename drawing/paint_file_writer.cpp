@@ -1,0 +1,169 @@
+// Writing a paint file. The whole file is laid out in memory and handed to
+// the file service, which replaces the target only once every byte is on
+// disk.
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "drawing/drawing_document.h"
+#include "drawing/drawing_state.h"
+#include "drawing/paint_file.h"
+#include "drawing/paint_file_limits.h"
+#include "platform/imaging/bitmap.h"
+#include "platform/system/file_io.h"
+
+namespace varn::drawing {
+
+namespace {
+
+class PaintFileBytes {
+ public:
+  explicit PaintFileBytes(std::size_t capacity) { bytes_.reserve(capacity); }
+
+  void Raw(std::span<const uint8_t> raw) {
+    for (uint8_t b : raw) bytes_.push_back(static_cast<std::byte>(b));
+  }
+  void Int32(int32_t value) { UInt32(static_cast<uint32_t>(value)); }
+  void UInt32(uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes_.push_back(static_cast<std::byte>((v >> shift) & 0xFF));
+    }
+  }
+  void Float(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    UInt32(bits);
+  }
+  // The characters and a 0 character, after their byte count.
+  void String(std::u16string_view text) {
+    Int32(static_cast<int32_t>((text.size() + 1) * 2));
+    for (char16_t c : text) {
+      bytes_.push_back(static_cast<std::byte>(c & 0xFF));
+      bytes_.push_back(static_cast<std::byte>(c >> 8));
+    }
+    bytes_.push_back(std::byte{0});
+    bytes_.push_back(std::byte{0});
+  }
+
+  // Room for count more bytes at the end, to be filled by the caller.
+  std::byte* Extend(std::size_t count) {
+    bytes_.resize(bytes_.size() + count);
+    return bytes_.data() + bytes_.size() - count;
+  }
+
+  const std::vector<std::byte>& Get() const { return bytes_; }
+
+ private:
+  std::vector<std::byte> bytes_;
+};
+
+uint64_t LayerBytes(const DrawingLayer& layer) {
+  return 6 * 4 + uint64_t{layer.bitmap->GetWidth()} * layer.bitmap->GetHeight() * 4;
+}
+
+uint64_t TextBytes(const DrawingText& text) {
+  return kMinTextRecordBytes + 2 * (text.fontName.size() + text.text.size());
+}
+
+// Whether LoadPaintFile would take the state back; 0 when not, else the
+// file's size in bytes.
+uint64_t StorableFileSize(const CDrawingState& state) {
+  const auto layerCount = static_cast<int64_t>(state.layers.size());
+  if (!IsValidCanvasSize(state.canvasWidth, state.canvasHeight) || layerCount < 1 ||
+      layerCount > kMaxLayers || state.selectedLayer < 0 || state.selectedLayer >= layerCount ||
+      state.texts.size() > kMaxTextObjects) {
+    return 0;
+  }
+  uint64_t size = kPaintFileMagic.size() + 6 * 4 + 4;
+  int64_t pixels = 0;
+  for (const DrawingLayer& layer : state.layers) {
+    if (!layer.bitmap || (layer.visible != 0 && layer.visible != 1)) return 0;
+    const int64_t width = layer.bitmap->GetWidth();
+    const int64_t height = layer.bitmap->GetHeight();
+    if (!IsStorableLayerSize(width, height)) return 0;
+    pixels += width * height;
+    size += LayerBytes(layer);
+  }
+  if (pixels > kMaxPaintFilePixels) return 0;
+  for (const DrawingText& text : state.texts) {
+    if (text.fontName.size() > kMaxFontNameLength || text.text.size() > kMaxTextLength ||
+        !std::isfinite(text.x) || !std::isfinite(text.y)) {
+      return 0;
+    }
+    size += TextBytes(text);
+  }
+  return size;
+}
+
+bool WritePixels(PaintFileBytes& out, imaging::Bitmap& bitmap) {
+  const auto width = static_cast<int32_t>(bitmap.GetWidth());
+  const auto height = static_cast<int32_t>(bitmap.GetHeight());
+  imaging::BitmapData data;
+  if (bitmap.LockBits(imaging::Rect(0, 0, width, height), imaging::ImageLockMode::Read,
+                      imaging::PixelFormat::Format32bppARGB, &data) != imaging::Status::Ok) {
+    return false;
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    const uint32_t* row = data.ConstRow(y);
+    std::byte* p = out.Extend(static_cast<std::size_t>(width) * 4);
+    for (int32_t x = 0; x < width; ++x, p += 4) {
+      // Blue, green, red, alpha: the little-endian order of 0xAARRGGBB.
+      p[0] = static_cast<std::byte>(row[x] & 0xFF);
+      p[1] = static_cast<std::byte>((row[x] >> 8) & 0xFF);
+      p[2] = static_cast<std::byte>((row[x] >> 16) & 0xFF);
+      p[3] = static_cast<std::byte>(row[x] >> 24);
+    }
+  }
+  return bitmap.UnlockBits(&data) == imaging::Status::Ok;
+}
+
+bool WriteState(PaintFileBytes& out, const CDrawingState& state) {
+  out.Raw(kPaintFileMagic);
+  out.Int32(kPaintFileVersion);
+  out.Int32(state.canvasWidth);
+  out.Int32(state.canvasHeight);
+  out.Int32(state.selectedLayer);
+  out.Int32(nextLayerId);
+  out.Int32(static_cast<int32_t>(state.layers.size()));
+  for (const DrawingLayer& layer : state.layers) {
+    out.Int32(layer.id);
+    out.Int32(layer.x);
+    out.Int32(layer.y);
+    out.Int32(layer.visible);
+    out.UInt32(layer.bitmap->GetWidth());
+    out.UInt32(layer.bitmap->GetHeight());
+    if (!WritePixels(out, *layer.bitmap)) return false;
+  }
+  out.Int32(static_cast<int32_t>(state.texts.size()));
+  for (const DrawingText& text : state.texts) {
+    out.Float(text.x);
+    out.Float(text.y);
+    out.Int32(text.fontSize);
+    out.Int32(text.align);
+    out.Int32(text.style);
+    out.Int32(static_cast<int32_t>(static_cast<uint32_t>(text.colour) & kPaintFileRgbMask));
+    out.String(text.fontName);
+    out.String(text.text);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SavePaintFile(const CDrawingDocument& document, const std::string& utf8Path) {
+  const CDrawingState& state = *document.current;
+  const uint64_t size = StorableFileSize(state);
+  if (size == 0) return false;
+  try {
+    PaintFileBytes out(static_cast<std::size_t>(size));
+    if (!WriteState(out, state)) return false;
+    return system::WriteWholeFile(utf8Path, out.Get()) == system::FileError::None;
+  } catch (const std::bad_alloc&) {
+    // A board too large to lay out in memory twice is not saved at all.
+    return false;
+  }
+}
+
+}  // namespace varn::drawing
