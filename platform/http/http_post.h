@@ -1,0 +1,71 @@
+// A single HTTP POST whose body the caller streams in pieces of its own
+// choosing and whose reply it reads back in blocks, over libcurl. Stands in
+// for the request handles of the upload: open, send the declared length,
+// read the status, read the reply, close. Nothing here throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace varn::system {
+
+enum class HttpScheme { Http, Https };
+
+// Where a request goes. objectName is the request target without its leading
+// slash, query included, in the bytes of the upload's text encoding; bytes
+// that cannot stand in a request line (controls, space, non-ASCII) are sent
+// percent-encoded.
+struct HttpTarget {
+  HttpScheme scheme = HttpScheme::Http;
+  std::string host;
+  uint16_t port = 80;
+  std::string objectName;
+};
+
+// A connection that cannot be made within this time fails the request, and
+// so does one that moves no byte for the stall time.
+inline constexpr long kHttpConnectTimeoutSeconds = 60;
+inline constexpr long kHttpStallTimeoutSeconds = 30;
+
+class HttpPostRequest {
+ public:
+  HttpPostRequest();
+  ~HttpPostRequest();
+  HttpPostRequest(const HttpPostRequest&) = delete;
+  HttpPostRequest& operator=(const HttpPostRequest&) = delete;
+
+  // Prepares a POST to target with exactly these header lines ("Name: value",
+  // no line end) besides Host, the agent and the cookie, and a body of
+  // exactly bodyLength bytes. The connection is made directly, never through a
+  // proxy, and without "Expect: 100-continue". A cookie, even an empty one,
+  // is sent as its own Cookie header. False when a value cannot go on the
+  // wire (a line break in a header, a malformed host); nothing is sent then.
+  bool Open(const HttpTarget& target, const std::string& agent,
+            const std::vector<std::string>& headerLines, const std::string* cookie,
+            uint64_t bodyLength);
+
+  // Sends the next body bytes; connects on the first call. False once the
+  // transfer failed (connection refused or dropped, time-out), or when the
+  // bytes would exceed the declared length.
+  bool Write(std::span<const std::byte> bytes);
+
+  // After the whole body: waits for the reply's status. 0 when none arrived.
+  int FinishAndReadStatus();
+
+  // Fills up to block.size() reply bytes and returns how many; 0 at the end
+  // of the reply and when reading failed.
+  std::size_t ReadReply(std::span<std::byte> block);
+
+  // Releases the connection; also done by the destructor.
+  void Close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace varn::system
