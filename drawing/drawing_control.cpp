@@ -205,8 +205,4 @@ HRESULT CDrawingControl::RequestLayersInfo() {
   return S_OK;
 }
 
-HRESULT CDrawingControl::SaveAndSubmit() { return E_NOTIMPL; }
-HRESULT CDrawingControl::ExportToFile() { return E_NOTIMPL; }
-HRESULT CDrawingControl::ImportFromFile() { return E_NOTIMPL; }
-
 }  // namespace varn::drawing

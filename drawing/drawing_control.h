@@ -188,8 +188,10 @@ class CDrawingControl final
   HRESULT get_Cookie(BSTR* value);
   HRESULT put_Cookie(BSTR value);
 
-  // FIXME: submission and the paint file answer E_NOTIMPL until they exist.
+  // The flattened drawing posted to ActionPage; the outcome reaches the page
+  // as OnUploadFile per reply record and OnUploadFileComplete.
   HRESULT SaveAndSubmit();
+  // The paint file, through the host's save and open dialogs.
   HRESULT ExportToFile();
   HRESULT ImportFromFile();
 
@@ -223,6 +225,9 @@ class CDrawingControl final
   // made (the old one is kept).
   bool RemakeBackBuffer();
   void FireSizeChange();
+  bool BackBufferFitsCanvas() const;
+  // SaveAndSubmit's work; may throw std::bad_alloc.
+  void SubmitDrawing();
   void AfterHistoryMove(int32_t moved);
   void Repaint();
 

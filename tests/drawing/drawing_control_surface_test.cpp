@@ -248,11 +248,14 @@ TEST(DrawingControlSurface, UploadStringsAreStoredCopies) {
   EXPECT_EQ(board.GetText(kDispFileKey), u"value of K");
 }
 
-TEST(DrawingControlSurface, SubmissionAndPaintFileAreNotAvailableYet) {
+TEST(DrawingControlSurface, SubmissionAndPaintFileSucceedWithoutAddressOrHost) {
   Board board;
-  EXPECT_EQ(board.Call(kDispSaveAndSubmit), E_NOTIMPL);
-  EXPECT_EQ(board.Call(kDispExportToFile), E_NOTIMPL);
-  EXPECT_EQ(board.Call(kDispImportFromFile), E_NOTIMPL);
+  // No address to post to: the upload fails and the page hears so.
+  EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+  EXPECT_EQ(board.TakeEvents(), (std::vector<Event>{{kOnUploadFileComplete, {1}}}));
+  // Without a site or a display the file dialogs count as cancelled.
+  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
+  EXPECT_EQ(board.Call(kDispImportFromFile), S_OK);
   EXPECT_TRUE(board.Events().empty());
 }
 
