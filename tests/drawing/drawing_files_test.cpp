@@ -1,0 +1,207 @@
+// Export and import of the paint file as a page and its host see them: the
+// dialogs the host is asked to show, what reaches the disk, and the board
+// after an import.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/drawing/page_host.h"
+
+namespace varn::drawing::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kBlue = 0xFF0000FFu;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "paint-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+std::vector<char> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const std::string& path, const std::vector<char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::u16string Wide(const std::string& utf8) { return system::Utf8ToUtf16(utf8); }
+
+const char16_t kPaintFilter[] = u"Tembra Paint Files (*.tbp)\0*.tbp\0All Files (*.*)\0*.*\0\0";
+
+// A red stroke on the bottom layer and a blue box on a second, hidden-free one.
+void DrawTwoLayers(HostedBoard& board) {
+  board.PutInt(kDispToolType, kToolPen);
+  board.PutText(kDispPaletteColor, u"#ff0000");
+  board.PutInt(kDispPenWidth, 6);
+  board.Drag({{20, 20}, {120, 20}});
+  board.Call(kDispAddLayer);
+  board.PutInt(kDispToolType, kToolShape);
+  board.PutText(kDispPaletteColor, u"#0000ff");
+  board.PutInt(kDispShapeType, kShapeFilledRectangle);
+  board.Drag({{150, 150}, {200, 200}});
+}
+
+class PaintFileDialogs : public ::testing::Test {
+ protected:
+  ScratchFolder folder;
+  HostedBoard board;
+};
+
+TEST_F(PaintFileDialogs, ExportAsksTheHostToSaveWithTheOverwriteQuestion) {
+  const std::string path = folder.File("mine.tbp");
+  board.Dialogs().answers = {Wide(path)};
+  board.TakeEvents();
+  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
+
+  ASSERT_EQ(board.Dialogs().requests.size(), 1u);
+  const HostDialogs::Request& request = board.Dialogs().requests[0];
+  EXPECT_EQ(request.kind, kHostFileDialogSave);
+  EXPECT_EQ(request.filter, std::u16string(kPaintFilter, std::size(kPaintFilter) - 1));
+  EXPECT_EQ(request.initialName, u"paint.tbp");
+  EXPECT_EQ(request.defaultExt, u"tbp");
+  EXPECT_EQ(request.flags, OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING);
+  // A new board: one 300 x 300 layer and no texts.
+  EXPECT_EQ(ReadAll(path).size(), 360068u);
+  EXPECT_TRUE(board.TakeEvents().empty());
+}
+
+TEST_F(PaintFileDialogs, ImportAsksTheHostToOpenTbpFiles) {
+  board.Dialogs().answers = {std::nullopt};
+  EXPECT_EQ(board.Call(kDispImportFromFile), S_OK);
+  ASSERT_EQ(board.Dialogs().requests.size(), 1u);
+  const HostDialogs::Request& request = board.Dialogs().requests[0];
+  EXPECT_EQ(request.kind, kHostFileDialogOpen);
+  EXPECT_EQ(request.filter, std::u16string(kPaintFilter, std::size(kPaintFilter) - 1));
+  EXPECT_EQ(request.initialName, u"*.tbp");
+  EXPECT_EQ(request.defaultExt, u"tbp");
+  EXPECT_EQ(request.flags, OFN_EXPLORER | OFN_ENABLESIZING);
+}
+
+TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
+  const std::string earlier = folder.File("earlier.tbp");
+  WriteAll(earlier, {'k', 'e', 'e', 'p'});
+  board.PutInt(kDispImageWidth, 120);
+  board.TakeEvents();
+  board.Dialogs().answers = {std::nullopt, std::nullopt};
+  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
+  EXPECT_EQ(board.Call(kDispImportFromFile), S_OK);
+  EXPECT_EQ(board.Dialogs().requests.size(), 2u);
+  EXPECT_TRUE(board.TakeEvents().empty());
+  EXPECT_EQ(board.GetInt(kDispImageWidth), 120);
+  EXPECT_EQ(ReadAll(earlier).size(), 4u);
+}
+
+TEST_F(PaintFileDialogs, ExportToAnUnwritablePlaceSucceedsSilently) {
+  const std::string earlier = folder.File("earlier.tbp");
+  WriteAll(earlier, {'o', 'l', 'd'});
+  board.Dialogs().answers = {Wide(folder.File("missing-folder/paint.tbp"))};
+  board.TakeEvents();
+  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
+  EXPECT_TRUE(board.TakeEvents().empty());
+  EXPECT_FALSE(fs::exists(folder.File("missing-folder")));
+}
+
+TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) {
+  board.PutInt(kDispImageWidth, 240);
+  board.PutInt(kDispImageHeight, 220);
+  DrawTwoLayers(board);
+  const std::vector<uint32_t> drawn = board.Paint(240, 220);
+  const std::string path = folder.File("two-layers.tbp");
+  board.Dialogs().answers = {Wide(path)};
+  board.Call(kDispExportToFile);
+
+  HostedBoard other;
+  other.PutInt(kDispZoomValue, 3);
+  other.PutInt(kDispPenWidth, 9);
+  other.PutText(kDispPaletteColor, u"#123456");
+  other.PutInt(kDispToolType, kToolEraser);
+  other.TakeEvents();
+  other.Dialogs().answers = {Wide(path)};
+  EXPECT_EQ(other.Call(kDispImportFromFile), S_OK);
+
+  // The plain canvas size: the zoom went back to 1 first.
+  EXPECT_EQ(other.TakeEvents(),
+            (std::vector<PageEvent>{{kOnSizeChange, {u"240", u"220"}}, {kOnInvalidateInfo, {}}}));
+  EXPECT_EQ(other.GetInt(kDispZoomValue), 1);
+  EXPECT_EQ(other.GetInt(kDispImageWidth), 240);
+  EXPECT_EQ(other.GetInt(kDispImageHeight), 220);
+  EXPECT_EQ(other.Paint(240, 220), drawn);
+  other.Call(kDispRequestLayersInfo);
+  board.Call(kDispRequestLayersInfo);
+  board.TakeEvents();
+  const std::vector<PageEvent> layers = other.TakeEvents();
+  EXPECT_EQ(layers.size(), 2u);
+  // The board's own settings stay: they are not part of the file.
+  EXPECT_EQ(other.GetInt(kDispPenWidth), 9);
+  EXPECT_EQ(other.GetText(kDispPaletteColor), u"#123456");
+  EXPECT_EQ(other.GetInt(kDispToolType), kToolEraser);
+
+  // Undo goes back to the empty board of the default size.
+  other.Call(kDispUndo);
+  EXPECT_EQ(other.TakeEvents(),
+            (std::vector<PageEvent>{{kOnSizeChange, {u"300", u"300"}}, {kOnInvalidateInfo, {}}}));
+  const std::vector<uint32_t> empty = other.Paint(300, 300);
+  EXPECT_EQ(empty[20 * 300 + 70], kWhite);
+  other.Call(kDispRedo);
+  const std::vector<uint32_t> again = other.Paint(240, 220);
+  EXPECT_EQ(again[20 * 240 + 70], kRed);
+  EXPECT_EQ(again[175 * 240 + 175], kBlue);
+}
+
+TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
+  DrawTwoLayers(board);
+  const std::string good = folder.File("good.tbp");
+  board.Dialogs().answers = {Wide(good)};
+  board.Call(kDispExportToFile);
+  const std::vector<char> bytes = ReadAll(good);
+  ASSERT_GT(bytes.size(), 100u);
+
+  std::vector<char> truncated(bytes.begin(), bytes.end() - 1);
+  std::vector<char> wrongVersion = bytes;
+  wrongVersion[16] = 0x02;
+  const std::string cut = folder.File("cut.tbp");
+  const std::string version = folder.File("version.tbp");
+  WriteAll(cut, truncated);
+  WriteAll(version, wrongVersion);
+
+  HostedBoard other;
+  other.PutInt(kDispImageWidth, 111);
+  other.PutInt(kDispZoomValue, 2);
+  other.TakeEvents();
+  const std::vector<uint32_t> before = other.Paint(222, 600);
+  other.Dialogs().answers = {Wide(cut), Wide(version), Wide(folder.File("absent.tbp"))};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(other.Call(kDispImportFromFile), S_OK);
+  EXPECT_TRUE(other.TakeEvents().empty());
+  EXPECT_EQ(other.GetInt(kDispImageWidth), 111);
+  EXPECT_EQ(other.GetInt(kDispZoomValue), 2);
+  EXPECT_EQ(other.Paint(222, 600), before);
+  // Nothing was added to the history either: one undo reaches the start.
+  other.Call(kDispUndo);
+  EXPECT_EQ(other.GetInt(kDispImageWidth), 300);
+}
+
+}  // namespace
+}  // namespace varn::drawing::testing

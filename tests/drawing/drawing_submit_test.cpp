@@ -1,0 +1,281 @@
+// Submitting the drawing to a real HTTP server on 127.0.0.1: the form the
+// server received, the pictures in it, and the events the page hears for
+// each kind of answer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/imaging/bitmap.h"
+#include "tests/drawing/page_host.h"
+#include "tests/support/upload_server.h"
+
+namespace varn::drawing::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using imaging::ARGB;
+using imaging::Bitmap;
+using test::ParsedUpload;
+using test::UploadPart;
+using test::UploadServer;
+
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+std::unique_ptr<Bitmap> Decode(const UploadPart& part) {
+  const auto* data = reinterpret_cast<const uint8_t*>(part.bytes.data());
+  return Bitmap::FromMemory(std::span<const uint8_t>(data, part.bytes.size()));
+}
+
+ARGB PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
+  ARGB color = 0;
+  bitmap.GetPixel(x, y, &color);
+  return color;
+}
+
+// Every pixel of the picture in the layout a Draw surface uses.
+std::vector<uint32_t> Pixels(const Bitmap& bitmap) {
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < static_cast<int32_t>(bitmap.GetHeight()); ++y) {
+    for (int32_t x = 0; x < static_cast<int32_t>(bitmap.GetWidth()); ++x) {
+      pixels.push_back(PixelAt(bitmap, x, y));
+    }
+  }
+  return pixels;
+}
+
+bool IsRed(ARGB c) { return ((c >> 16) & 0xFF) > 200 && ((c >> 8) & 0xFF) < 60 && (c & 0xFF) < 60; }
+bool IsWhite(ARGB c) { return (c & 0xFFFFFFu) == 0xFFFFFFu; }
+
+std::vector<std::string> PartNames(const ParsedUpload& upload) {
+  std::vector<std::string> names;
+  for (const UploadPart& part : upload.parts) names.push_back(part.name);
+  return names;
+}
+
+// Fills the whole bottom layer red.
+void FillRed(HostedBoard& board) {
+  board.PutInt(kDispToolType, kToolFill);
+  board.PutText(kDispPaletteColor, u"#ff0000");
+  board.Send(WM_LBUTTONDOWN, 10, 10);
+  board.Send(WM_LBUTTONUP, 10, 10);
+}
+
+class Submit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    board.PutText(kDispActionPage, server.Url("post/drawing?x=1"));
+    board.PutText(kDispFileKey, u"key-42");
+    board.PutText(kDispCookie, u"member=7");
+    board.TakeEvents();
+  }
+
+  // Submits and answers the server's only upload.
+  ParsedUpload SubmitOnce() {
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+    const std::vector<ParsedUpload> uploads = server.Uploads();
+    EXPECT_EQ(uploads.size(), 1u);
+    return uploads.empty() ? ParsedUpload{} : uploads.back();
+  }
+
+  UploadServer server;
+  HostedBoard board;
+};
+
+TEST_F(Submit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
+  board.PutInt(kDispImageWidth, 400);
+  FillRed(board);
+  board.TakeEvents();
+  server.SetReply(200, "");
+  const ParsedUpload upload = SubmitOnce();
+
+  EXPECT_EQ(upload.target, "/post/drawing?x=1");
+  EXPECT_EQ(upload.Header("Cookie"), "member=7");
+  ASSERT_EQ(PartNames(upload), (std::vector<std::string>{"filekey", "image0", "timage0"}));
+  EXPECT_EQ(upload.parts[0].bytes, "key-42");
+  EXPECT_TRUE(upload.parts[0].fileName.empty());
+  for (size_t i = 1; i < 3; ++i) {
+    const UploadPart& part = upload.parts[i];
+    EXPECT_EQ(part.contentType, "image/png");
+    // The whole path of a file in the private temporary folder.
+    EXPECT_TRUE(fs::path(part.fileName).is_absolute()) << part.fileName;
+    EXPECT_TRUE(fs::exists(part.fileName)) << part.fileName;
+    EXPECT_TRUE(part.fileName.ends_with(i == 1 ? ".png" : "_t.png")) << part.fileName;
+  }
+  const std::unique_ptr<Bitmap> picture = Decode(upload.parts[1]);
+  ASSERT_EQ(picture->GetLastStatus(), imaging::Status::Ok);
+  EXPECT_EQ(picture->GetWidth(), 400u);
+  EXPECT_EQ(picture->GetHeight(), 300u);
+  EXPECT_EQ(PixelAt(*picture, 0, 0), kRed);
+  EXPECT_EQ(PixelAt(*picture, 399, 299), kRed);
+  // 4:3 fills the thumbnail completely.
+  const std::unique_ptr<Bitmap> thumbnail = Decode(upload.parts[2]);
+  ASSERT_EQ(thumbnail->GetLastStatus(), imaging::Status::Ok);
+  EXPECT_EQ(thumbnail->GetWidth(), 160u);
+  EXPECT_EQ(thumbnail->GetHeight(), 120u);
+  EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 0, 0)));
+  EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 159, 119)));
+  EXPECT_EQ(board.TakeEvents(), std::vector<PageEvent>{UploadComplete(0)});
+}
+
+TEST_F(Submit, SquareCanvasSitsInTheMiddleOfAWhiteThumbnail) {
+  FillRed(board);
+  const ParsedUpload upload = SubmitOnce();
+  ASSERT_EQ(upload.parts.size(), 3u);
+  const std::unique_ptr<Bitmap> thumbnail = Decode(upload.parts[2]);
+  ASSERT_EQ(thumbnail->GetWidth(), 160u);
+  EXPECT_TRUE(IsWhite(PixelAt(*thumbnail, 5, 60)));
+  EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 25, 60)));
+  EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 134, 60)));
+  EXPECT_TRUE(IsWhite(PixelAt(*thumbnail, 150, 60)));
+}
+
+TEST_F(Submit, EmptyKeyLeavesOnlyThePictureFields) {
+  board.PutText(kDispFileKey, u"");
+  const ParsedUpload upload = SubmitOnce();
+  EXPECT_EQ(PartNames(upload), (std::vector<std::string>{"image0", "timage0"}));
+}
+
+TEST_F(Submit, EachRepeatWritesANewPairOfFiles) {
+  SubmitOnce();
+  EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+  const std::vector<ParsedUpload> uploads = server.Uploads();
+  ASSERT_EQ(uploads.size(), 2u);
+  ASSERT_EQ(uploads[0].parts.size(), 3u);
+  ASSERT_EQ(uploads[1].parts.size(), 3u);
+  EXPECT_NE(uploads[0].parts[1].fileName, uploads[1].parts[1].fileName);
+  EXPECT_NE(uploads[0].parts[2].fileName, uploads[1].parts[2].fileName);
+  // Submitting is no undo step: the board had no history to go back to.
+  board.TakeEvents();
+  board.Call(kDispUndo);
+  EXPECT_TRUE(board.TakeEvents().empty());
+}
+
+class SubmitReply : public Submit {
+ protected:
+  std::vector<PageEvent> EventsFor(int status, const std::string& body) {
+    server.SetReply(status, body);
+    board.TakeEvents();
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+    return board.TakeEvents();
+  }
+};
+
+TEST_F(SubmitReply, RecordsOfFiveFieldsReachThePageWithoutTheFirst) {
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"),
+            (std::vector<PageEvent>{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
+  EXPECT_EQ(EventsFor(200, "\n\n[(1|2|3|4|5|6|7)]\n[(0|id|img.png|/x/img.png|1234)]"),
+            (std::vector<PageEvent>{UploadFile(u"2", u"3", u"4", u"5"),
+                                    UploadFile(u"id", u"img.png", u"/x/img.png", u"1234"),
+                                    UploadComplete(0)}));
+}
+
+TEST_F(SubmitReply, AShortLineEndsTheReply) {
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d)]\n[(a|b|c|d|e)]\n"),
+            std::vector<PageEvent>{UploadComplete(0)});
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n[(x|y)]\n[(v|w|x|y|z)]\n"),
+            (std::vector<PageEvent>{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
+  EXPECT_EQ(EventsFor(200, ""), std::vector<PageEvent>{UploadComplete(0)});
+}
+
+TEST_F(SubmitReply, CarriageReturnStaysInTheLastField) {
+  EXPECT_EQ(EventsFor(200, "1|2|3|4|5\r\n6|7|8|9|10\r\n"),
+            (std::vector<PageEvent>{UploadFile(u"2", u"3", u"4", u"5\r"),
+                                    UploadFile(u"7", u"8", u"9", u"10\r"), UploadComplete(0)}));
+}
+
+TEST_F(SubmitReply, NonOkStatusFailsWithoutRecords) {
+  EXPECT_EQ(EventsFor(302, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
+  EXPECT_EQ(EventsFor(500, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
+}
+
+TEST_F(SubmitReply, UnusableAddressFails) {
+  for (const char16_t* page :
+       {u"", u"no address", u"http://", u"http://127.0.0.1/", u"ftp://127.0.0.1/upload"}) {
+    board.PutText(kDispActionPage, std::u16string_view(page));
+    board.TakeEvents();
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+    EXPECT_EQ(board.TakeEvents(), std::vector<PageEvent>{UploadComplete(1)})
+        << system::Utf16ToUtf8(page);
+  }
+  EXPECT_EQ(server.ConnectionCount(), 0u);
+}
+
+TEST_F(SubmitReply, ServerClosingMidBodyFails) {
+  server.SetCloseAfterBodyBytes(200);
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
+}
+
+// A member's whole session: draws on two layers with a text, keeps the
+// drawing in a paint file through the host's dialog, opens it on a second
+// board, and submits both; each upload holds exactly the board's picture.
+TEST(SubmitPage, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
+  UploadServer server;
+  // Behind the closing bracket the carriage return is a sixth field, ignored.
+  server.SetReply(200, "[(0|17|drawing.png|/up/drawing.png|5120)]\r\n");
+  std::string folder = (fs::temp_directory_path() / "session-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::u16string paintFile = system::Utf8ToUtf16(folder + "/session.tbp");
+
+  HostedBoard first;
+  first.PutInt(kDispToolType, kToolPen);
+  first.PutText(kDispPaletteColor, u"#ff0000");
+  first.PutInt(kDispPenWidth, 7);
+  first.Drag({{20, 30}, {150, 40}, {280, 30}});
+  first.Call(kDispAddLayer);
+  first.PutInt(kDispToolType, kToolShape);
+  first.PutInt(kDispShapeType, kShapeFilledEllipse);
+  first.PutText(kDispPaletteColor, u"#2040c0");
+  first.Drag({{60, 120}, {220, 260}});
+  first.PutText(kDispPaletteColor, u"#000000");
+  first.PutInt(kDispTextFontSize, 24);
+  first.PutText(kDispTextCurrent, u"Oekaki");
+  // One more stroke leaves no text selected, so the screen shows no frame.
+  first.PutInt(kDispToolType, kToolPen);
+  first.Drag({{10, 290}, {290, 290}});
+  const std::vector<uint32_t> shown = first.Paint(300, 300);
+
+  first.Dialogs().answers = {paintFile};
+  EXPECT_EQ(first.Call(kDispExportToFile), S_OK);
+  HostedBoard second;
+  second.Dialogs().answers = {paintFile};
+  EXPECT_EQ(second.Call(kDispImportFromFile), S_OK);
+  EXPECT_EQ(second.Paint(300, 300), shown);
+
+  for (HostedBoard* board : {&first, &second}) {
+    board->PutText(kDispActionPage, server.Url("blog/upload.php"));
+    board->PutText(kDispFileKey, u"abc");
+    board->TakeEvents();
+    EXPECT_EQ(board->Call(kDispSaveAndSubmit), S_OK);
+    EXPECT_EQ(
+        board->TakeEvents(),
+        (std::vector<PageEvent>{UploadFile(u"17", u"drawing.png", u"/up/drawing.png", u"5120"),
+                                UploadComplete(0)}));
+  }
+
+  const std::vector<ParsedUpload> uploads = server.Uploads();
+  ASSERT_EQ(uploads.size(), 2u);
+  for (const ParsedUpload& upload : uploads) {
+    ASSERT_EQ(PartNames(upload), (std::vector<std::string>{"filekey", "image0", "timage0"}));
+    EXPECT_EQ(upload.parts[0].bytes, "abc");
+    const std::unique_ptr<Bitmap> picture = Decode(upload.parts[1]);
+    ASSERT_EQ(picture->GetLastStatus(), imaging::Status::Ok);
+    ASSERT_EQ(picture->GetWidth(), 300u);
+    ASSERT_EQ(picture->GetHeight(), 300u);
+    EXPECT_EQ(Pixels(*picture), shown);
+  }
+  // The picture holds what was drawn, not an empty board.
+  EXPECT_EQ(shown[30 * 300 + 20], kRed);
+  EXPECT_EQ(shown[5 * 300 + 5], kWhite);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+}  // namespace
+}  // namespace varn::drawing::testing
