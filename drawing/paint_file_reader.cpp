@@ -76,7 +76,7 @@ bool ReadPixels(PaintFileCursor& cursor, imaging::Bitmap& bitmap) {
   const int32_t width = static_cast<int32_t>(bitmap.GetWidth());
   const int32_t height = static_cast<int32_t>(bitmap.GetHeight());
   imaging::BitmapData data;
-  if (bitmap.LockBits(imaging::Rect(0, 0, width, height), imaging::ImageLockMode::Write,
+  if (bitmap.LockBits(imaging::Rect{0, 0, width, height}, imaging::ImageLockMode::Write,
                       imaging::PixelFormat::Format32bppARGB, &data) != imaging::Status::Ok) {
     return false;
   }

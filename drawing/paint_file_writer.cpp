@@ -101,7 +101,7 @@ bool WritePixels(PaintFileBytes& out, imaging::Bitmap& bitmap) {
   const auto width = static_cast<int32_t>(bitmap.GetWidth());
   const auto height = static_cast<int32_t>(bitmap.GetHeight());
   imaging::BitmapData data;
-  if (bitmap.LockBits(imaging::Rect(0, 0, width, height), imaging::ImageLockMode::Read,
+  if (bitmap.LockBits(imaging::Rect{0, 0, width, height}, imaging::ImageLockMode::Read,
                       imaging::PixelFormat::Format32bppARGB, &data) != imaging::Status::Ok) {
     return false;
   }
