@@ -17,7 +17,6 @@ inline constexpr std::size_t kNoTokenPosition = std::u16string_view::npos;
 // The next token of text from position, or none (position then becomes
 // kNoTokenPosition). With no delimiters the token is the whole rest.
 std::optional<std::u16string_view> NextToken(std::u16string_view text,
-                                             std::u16string_view delimiters,
-                                             std::size_t& position);
+                                             std::u16string_view delimiters, std::size_t& position);
 
 }  // namespace varn

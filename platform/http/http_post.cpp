@@ -25,8 +25,8 @@ bool HasLineBreakOrNul(std::string_view text) {
 }
 
 bool IsHostCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '.' || c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_';
 }
 
 // A name or an IPv4 address, or an IPv6 address in brackets; anything else
@@ -119,7 +119,8 @@ struct HttpPostRequest::Impl {
     return size * count;
   }
 
-  bool Configure(const HttpTarget& target, const std::string& agent, const std::string* cookie) {
+  bool Configure(const HttpTarget& target, const std::string& agent, const std::string* cookie,
+                 const HttpTimeouts& timeouts) {
     std::string url = target.scheme == HttpScheme::Https ? "https://" : "http://";
     url += target.host + ":" + std::to_string(target.port) + "/";
     std::string requestTarget = EncodeRequestTarget(target.objectName);
@@ -135,11 +136,9 @@ struct HttpPostRequest::Impl {
               curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_NOPROXY, "*") == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-              curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kHttpConnectTimeoutSeconds) ==
-                  CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kHttpStallTimeoutSeconds) ==
-                  CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::OnRead) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_READDATA, this) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::OnReply) == CURLE_OK &&
@@ -182,8 +181,8 @@ HttpPostRequest::HttpPostRequest() = default;
 HttpPostRequest::~HttpPostRequest() = default;
 
 bool HttpPostRequest::Open(const HttpTarget& target, const std::string& agent,
-                           const std::vector<std::string>& headerLines,
-                           const std::string* cookie, uint64_t bodyLength) {
+                           const std::vector<std::string>& headerLines, const std::string* cookie,
+                           uint64_t bodyLength, const HttpTimeouts& timeouts) {
   Close();
   if (!IsValidHost(target.host) || HasLineBreakOrNul(agent)) return false;
   if (cookie && HasLineBreakOrNul(*cookie)) return false;
@@ -202,7 +201,8 @@ bool HttpPostRequest::Open(const HttpTarget& target, const std::string& agent,
   impl->headers = next;
   impl->easy = curl_easy_init();
   impl->multi = curl_multi_init();
-  if (!impl->easy || !impl->multi || !impl->Configure(target, agent, cookie)) return false;
+  if (!impl->easy || !impl->multi || !impl->Configure(target, agent, cookie, timeouts))
+    return false;
   impl_ = std::move(impl);
   return true;
 }

@@ -26,10 +26,12 @@ struct HttpTarget {
   std::string objectName;
 };
 
-// A connection that cannot be made within this time fails the request, and
-// so does one that moves no byte for the stall time.
-inline constexpr long kHttpConnectTimeoutSeconds = 60;
-inline constexpr long kHttpStallTimeoutSeconds = 30;
+// A connection that cannot be made within connectSeconds fails the request,
+// and so does one that moves no byte for stallSeconds.
+struct HttpTimeouts {
+  long connectSeconds = 60;
+  long stallSeconds = 30;
+};
 
 class HttpPostRequest {
  public:
@@ -46,7 +48,7 @@ class HttpPostRequest {
   // wire (a line break in a header, a malformed host); nothing is sent then.
   bool Open(const HttpTarget& target, const std::string& agent,
             const std::vector<std::string>& headerLines, const std::string* cookie,
-            uint64_t bodyLength);
+            uint64_t bodyLength, const HttpTimeouts& timeouts = {});
 
   // Sends the next body bytes; connects on the first call. False once the
   // transfer failed (connection refused or dropped, time-out), or when the

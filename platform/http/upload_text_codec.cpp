@@ -80,8 +80,8 @@ UploadTextCodec::~UploadTextCodec() = default;
 
 UploadTextCodec UploadTextCodec::ForCurrentLocale() {
   locale_t current = uselocale(static_cast<locale_t>(0));
-  const char* name = current == LC_GLOBAL_LOCALE ? nl_langinfo(CODESET)
-                                                 : nl_langinfo_l(CODESET, current);
+  const char* name =
+      current == LC_GLOBAL_LOCALE ? nl_langinfo(CODESET) : nl_langinfo_l(CODESET, current);
   return ForCharset(name ? name : "");
 }
 

@@ -36,8 +36,8 @@ std::string TextPartBytes(const std::string& name, const std::string& value) {
          value + "\r\n";
 }
 
-std::string FilePartBytes(const std::string& name, const std::string& path,
-                          const std::string& type, const std::string& bytes) {
+std::string FilePartBytes(const std::string& name, const std::string& path, const std::string& type,
+                          const std::string& bytes) {
   return "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + name +
          "\"; filename=\"" + path + "\"\r\nContent-Type: " + type + "\r\n\r\n" + bytes + "\r\n";
 }
@@ -63,9 +63,9 @@ TEST(FormParts, TextPartIsEightyEightBytesPlusNameAndValue) {
   EXPECT_EQ(Utf8().Encode(part.Format()), TextPartBytes("filekey", "abc"));
   // Sizes count converted bytes: two Japanese characters are six in UTF-8.
   EXPECT_EQ(CFormTextPart(u"k", u"\u65E5\u672C").GetSize(Utf8()), 88 + 1 + 6);
-  EXPECT_EQ(CFormTextPart(u"k", u"\u65E5\u672C")
-                .GetSize(system::UploadTextCodec::ForCharset("EUC-JP")),
-            88 + 1 + 4);
+  EXPECT_EQ(
+      CFormTextPart(u"k", u"\u65E5\u672C").GetSize(system::UploadTextCodec::ForCharset("EUC-JP")),
+      88 + 1 + 4);
 }
 
 TEST(FormParts, FilePartIsOneHundredSeventeenBytesPlusStringsAndFile) {
@@ -149,8 +149,7 @@ TEST_F(FormUploadTest, EmptyValueAddsNoPartAndIsNotCounted) {
   ASSERT_TRUE(upload.Post(server_.Url(), reply_, &emptyCookie_));
   auto raw = server_.RawRequests();
   ASSERT_EQ(raw.size(), 1u);
-  EXPECT_EQ(raw[0].DeclaredLength(),
-            static_cast<long long>(117 + 6 + path.size() + 9 + 3 + 45));
+  EXPECT_EQ(raw[0].DeclaredLength(), static_cast<long long>(117 + 6 + path.size() + 9 + 3 + 45));
   ASSERT_EQ(server_.Uploads()[0].parts.size(), 1u);
   EXPECT_EQ(server_.Uploads()[0].parts[0].name, "image0");
 }
@@ -186,12 +185,12 @@ TEST_F(FormUploadTest, AMissingFileInAnyPositionFailsWithoutConnecting) {
 
 TEST_F(FormUploadTest, AddressesWithoutObjectNameOrWithOtherSchemesFailWithoutConnecting) {
   std::string port = std::to_string(server_.Port());
-  for (const std::string& url : std::vector<std::string>{
-           "http://127.0.0.1:" + port, "http://127.0.0.1:" + port + "/",
-"ftp://127.0.0.1:" + port + "/upload",
-        "127.0.0.1:" + port + "/upload", "http://127.0.0.1:/upload",
-        "http://127.0.0.1:99999/upload", "http://127.0.0.1:8o/upload",
-        "http://user@127.0.0.1:" + port + "/upload", "", "http:"}) {
+  for (const std::string& url :
+       std::vector<std::string>{"http://127.0.0.1:" + port, "http://127.0.0.1:" + port + "/",
+                                "ftp://127.0.0.1:" + port + "/upload",
+                                "127.0.0.1:" + port + "/upload", "http://127.0.0.1:/upload",
+                                "http://127.0.0.1:99999/upload", "http://127.0.0.1:8o/upload",
+                                "http://user@127.0.0.1:" + port + "/upload", "", "http:"}) {
     CFormUpload upload;
     upload.AddTextField(u"filekey", u"abc");
     EXPECT_FALSE(upload.Post(Ascii16(url), reply_, &emptyCookie_)) << url;
@@ -204,8 +203,8 @@ TEST_F(FormUploadTest, ObjectNameIsTheRestAfterTheHostQueryIncluded) {
   for (std::string objectName : {"page", "dir/page?x=1", "a//b"}) {
     CFormUpload upload;
     upload.AddTextField(u"filekey", u"abc");
-    ASSERT_TRUE(upload.Post(Ascii16("HTTP://127.0.0.1:" + port + "/" + objectName), reply_,
-                            &emptyCookie_));
+    ASSERT_TRUE(
+        upload.Post(Ascii16("HTTP://127.0.0.1:" + port + "/" + objectName), reply_, &emptyCookie_));
   }
   auto raw = server_.RawRequests();
   ASSERT_EQ(raw.size(), 3u);

@@ -29,7 +29,9 @@ TEST(UploadTextCodec, Utf8KeepsEveryCharacterAndMarksBrokenBytes) {
   UploadTextCodec codec = UploadTextCodec::ForCharset("UTF-8");
   std::u16string text = u"a\u00E9\u65E5\U0001F600";
   EXPECT_EQ(codec.Decode(codec.Encode(text)), text);
-  EXPECT_EQ(codec.Decode("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(codec.Decode("a\xFF"
+                         "b"),
+            u"a\uFFFDb");
 }
 
 TEST(UploadTextCodec, Latin1SendsOneByteAndQuestionMarksTheRest) {
