@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "drawing/drawing_layer.h"
+#include "drawing/drawing_state.h"
 #include "drawing/drawing_text.h"
 
 namespace varn::drawing {
@@ -33,7 +34,7 @@ inline constexpr int32_t kPaintFileVersion = 0x1001;
 
 // The pixels of all layers of one file together, so a file cannot make the
 // reader hold more than ten canvases of the largest size.
-inline constexpr int64_t kMaxPaintFilePixels = int64_t{kMaxLayers} * 4096 * 4096;
+inline constexpr int64_t kMaxPaintFilePixels = int64_t{kMaxLayers} * kMaxCanvasPixels;
 
 // Writes the current state and the layer id counter to path. The bytes go to
 // a new file beside it that replaces the old one only once complete, so a
