@@ -10,7 +10,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "common/upload_url.h"
 #include "tests/common/upload_test_files.h"
@@ -305,6 +308,53 @@ TEST_F(FormUploadTest, ServerDroppingTheConnectionMidBodyFailsThePost) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_TRUE(reply_.empty());
   for (const auto& received : server_.Uploads()) EXPECT_FALSE(received.bodyComplete);
+}
+
+std::size_t OpenDescriptorCount() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(FormUploadTest, EveryFileAndConnectionIsClosedOnSuccessAndFailure) {
+  std::string path = files_.Write("big.png", PatternBytes(2 * 1024 * 1024));
+  std::size_t before = OpenDescriptorCount();
+  {
+    CFormUpload upload;
+    upload.AddFileField(u"image0", Ascii16(path), u"image/png");
+    upload.AddFileField(u"timage0", Ascii16(path), u"image/png");
+    ASSERT_TRUE(upload.Post(server_.Url(), reply_, &emptyCookie_));
+  }
+  server_.SetCloseAfterBodyBytes(100000);
+  {
+    CFormUpload upload;
+    upload.AddFileField(u"image0", Ascii16(path), u"image/png");
+    upload.AddFileField(u"timage0", Ascii16(path), u"image/png");
+    ASSERT_FALSE(upload.Post(server_.Url(), reply_, &emptyCookie_));
+  }
+  // The server in this process closes its side of each connection a moment later.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (OpenDescriptorCount() != before && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+TEST_F(FormUploadTest, ProxySettingsOfTheEnvironmentAreIgnored) {
+  // A proxy that does not exist: going through it would fail the post.
+  ::setenv("http_proxy", "http://127.0.0.1:9", 1);
+  ::setenv("HTTPS_PROXY", "http://127.0.0.1:9", 1);
+  ::setenv("ALL_PROXY", "http://127.0.0.1:9", 1);
+  CFormUpload upload;
+  upload.AddTextField(u"filekey", u"abc");
+  bool posted = upload.Post(server_.Url(), reply_, &emptyCookie_);
+  ::unsetenv("http_proxy");
+  ::unsetenv("HTTPS_PROXY");
+  ::unsetenv("ALL_PROXY");
+  EXPECT_TRUE(posted);
+  EXPECT_EQ(server_.ConnectionCount(), 1u);
 }
 
 TEST_F(FormUploadTest, RefusedConnectionFails) {
