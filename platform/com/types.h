@@ -119,6 +119,11 @@ enum VARENUM : VARTYPE {
 struct IUnknown;
 struct IDispatch;
 
+struct VARIANT_RECORD {
+  void* pvRecord;
+  void* pRecInfo;
+};
+
 struct VARIANT {
   VARTYPE vt;
   WORD wReserved1;
@@ -145,10 +150,7 @@ struct VARIANT {
     BSTR* pbstrVal;
     VARIANT* pvarVal;
     void* byref;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } record;
+    VARIANT_RECORD record;
   };
 };
 using VARIANTARG = VARIANT;
