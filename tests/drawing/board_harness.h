@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drawing/drawing_control.h"
@@ -18,6 +19,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/ui/headless_window.h"
 #include "platform/ui/window_messages.h"
+#include "tests/support/dispatch_call.h"
 
 namespace varn::drawing::testing {
 
@@ -102,12 +104,7 @@ class Board {
   }
 
   HRESULT Invoke(DISPID dispid, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID named = DISPID_PROPERTYPUT;
-    const bool put = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &named : nullptr,
-                      static_cast<UINT>(reversed.size()), put ? 1u : 0u};
-    return dispatch_->Invoke(dispid, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
+    return varn::testing::InvokeAsPage(dispatch_, dispid, flags, std::move(args), result);
   }
 
   HRESULT Call(DISPID dispid, std::vector<VARIANT> args = {}) {

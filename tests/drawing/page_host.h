@@ -22,6 +22,7 @@
 #include "platform/com/service_provider.h"
 #include "platform/system/utf_convert.h"
 #include "platform/ui/window_messages.h"
+#include "tests/support/dispatch_call.h"
 
 namespace varn::drawing::testing {
 
@@ -193,12 +194,7 @@ class HostedBoard {
   }
 
   HRESULT Invoke(DISPID dispid, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID named = DISPID_PROPERTYPUT;
-    const bool put = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &named : nullptr,
-                      static_cast<UINT>(reversed.size()), put ? 1u : 0u};
-    return dispatch_->Invoke(dispid, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
+    return varn::testing::InvokeAsPage(dispatch_, dispid, flags, std::move(args), result);
   }
   HRESULT Call(DISPID dispid) { return Invoke(dispid, DISPATCH_METHOD, {}, nullptr); }
 
