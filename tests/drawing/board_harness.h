@@ -20,6 +20,7 @@
 #include "platform/ui/headless_window.h"
 #include "platform/ui/window_messages.h"
 #include "tests/support/dispatch_call.h"
+#include "tests/support/windowless_input.h"
 
 namespace varn::drawing::testing {
 
@@ -166,23 +167,14 @@ class Board {
   }
 
   HRESULT Send(UINT message, int32_t x, int32_t y, LRESULT* result = nullptr) {
-    LRESULT ignored = 0;
-    const WPARAM buttons = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
-    return static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
-        message, buttons, MAKELPARAM(x, y), result != nullptr ? result : &ignored);
+    return varn::testing::SendMouse(Windowless(), message, x, y, result);
   }
   void Resize(int32_t width, int32_t height) {
-    LRESULT result = 0;
-    static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
-        WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &result);
+    varn::testing::SendSize(Windowless(), width, height);
   }
   // A press, moves through the points, a release: one drag in client pixels.
   void Drag(const std::vector<std::pair<int32_t, int32_t>>& points) {
-    Send(WM_LBUTTONDOWN, points.front().first, points.front().second);
-    for (size_t i = 1; i < points.size(); ++i) {
-      Send(WM_MOUSEMOVE, points[i].first, points[i].second);
-    }
-    Send(WM_LBUTTONUP, points.back().first, points.back().second);
+    varn::testing::SendDrag(Windowless(), points);
   }
   // A drag with a paint after every message, as a window would get them.
   void PaintedDrag(const std::vector<std::pair<int32_t, int32_t>>& points) {
@@ -216,6 +208,10 @@ class Board {
   const std::vector<uint32_t>& Picture() const { return picture_; }
 
  private:
+  IOleInPlaceObjectWindowless& Windowless() {
+    return static_cast<IOleInPlaceObjectWindowless&>(*control_);
+  }
+
   CDrawingControl* control_ = nullptr;
   EventRecorder* recorder_ = nullptr;
   IDispatch* dispatch_ = nullptr;

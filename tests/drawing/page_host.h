@@ -23,6 +23,7 @@
 #include "platform/system/utf_convert.h"
 #include "platform/ui/window_messages.h"
 #include "tests/support/dispatch_call.h"
+#include "tests/support/windowless_input.h"
 
 namespace varn::drawing::testing {
 
@@ -230,22 +231,13 @@ class HostedBoard {
   }
 
   HRESULT Send(UINT message, int32_t x, int32_t y) {
-    LRESULT ignored = 0;
-    const WPARAM buttons = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
-    return static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
-        message, buttons, MAKELPARAM(x, y), &ignored);
+    return varn::testing::SendMouse(Windowless(), message, x, y);
   }
   void Resize(int32_t width, int32_t height) {
-    LRESULT ignored = 0;
-    static_cast<IOleInPlaceObjectWindowless&>(*control_).OnWindowMessage(
-        WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &ignored);
+    varn::testing::SendSize(Windowless(), width, height);
   }
   void Drag(const std::vector<std::pair<int32_t, int32_t>>& points) {
-    Send(WM_LBUTTONDOWN, points.front().first, points.front().second);
-    for (size_t i = 1; i < points.size(); ++i) {
-      Send(WM_MOUSEMOVE, points[i].first, points[i].second);
-    }
-    Send(WM_LBUTTONUP, points.back().first, points.back().second);
+    varn::testing::SendDrag(Windowless(), points);
   }
 
   // The control drawn into a width x height surface, rows of 0xAARRGGBB.
@@ -260,6 +252,10 @@ class HostedBoard {
   }
 
  private:
+  IOleInPlaceObjectWindowless& Windowless() {
+    return static_cast<IOleInPlaceObjectWindowless&>(*control_);
+  }
+
   CDrawingControl* control_ = nullptr;
   PageSink* sink_ = nullptr;
   HostDialogs* dialogs_ = nullptr;

@@ -9,8 +9,8 @@ namespace varn::testing {
 
 // args in declaration order; they are passed reversed, and a put names its one
 // argument DISPID_PROPERTYPUT. The caller keeps ownership of what they hold.
-inline HRESULT InvokeAsPage(IDispatch* object, DISPID dispid, WORD flags,
-                            std::vector<VARIANT> args, VARIANT* result) {
+inline HRESULT InvokeAsPage(IDispatch* object, DISPID dispid, WORD flags, std::vector<VARIANT> args,
+                            VARIANT* result) {
   std::vector<VARIANT> reversed(args.rbegin(), args.rend());
   DISPID named = DISPID_PROPERTYPUT;
   const bool put = flags == DISPATCH_PROPERTYPUT;
