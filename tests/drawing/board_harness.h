@@ -20,6 +20,7 @@
 #include "platform/ui/headless_window.h"
 #include "platform/ui/window_messages.h"
 #include "tests/support/dispatch_call.h"
+#include "tests/support/event_sink_base.h"
 #include "tests/support/windowless_input.h"
 
 namespace varn::drawing::testing {
@@ -38,13 +39,8 @@ inline std::ostream& operator<<(std::ostream& out, const Event& event) {
   return out << ")";
 }
 
-class EventRecorder final : public com::ComObject<IDispatch> {
+class EventRecorder final : public varn::testing::EventSinkBase {
  public:
-  EventRecorder() : ComObject(com::ModuleCount::kNotCounted) {}
-
-  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                  UINT*) override {
     EXPECT_EQ(flags, DISPATCH_METHOD);

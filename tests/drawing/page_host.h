@@ -23,6 +23,7 @@
 #include "platform/system/utf_convert.h"
 #include "platform/ui/window_messages.h"
 #include "tests/support/dispatch_call.h"
+#include "tests/support/event_sink_base.h"
 #include "tests/support/windowless_input.h"
 
 namespace varn::drawing::testing {
@@ -44,13 +45,8 @@ inline std::ostream& operator<<(std::ostream& out, const PageEvent& event) {
   return out << ")";
 }
 
-class PageSink final : public com::ComObject<IDispatch> {
+class PageSink final : public varn::testing::EventSinkBase {
  public:
-  PageSink() : ComObject(com::ModuleCount::kNotCounted) {}
-
-  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                  UINT*) override {
     PageEvent event{dispid, {}};
