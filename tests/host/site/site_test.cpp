@@ -1,0 +1,408 @@
+#include "host/site/embedded_site.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/form_upload.h"
+#include "common/reply_records.h"
+#include "host/site/safe_file_name.h"
+#include "tests/common/upload_test_files.h"
+
+namespace varn::host {
+namespace {
+
+using test::Ascii16;
+using test::PatternBytes;
+using test::ScratchFiles;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+const std::string kCookie = "member=42; session=f00d";
+const std::string kFormKey = "k3y";
+const std::string kBoundary = "---------------------------7d5b63620a12";
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::size_t EntryCount(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    ++count;
+  }
+  return count;
+}
+
+std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+
+// The whole answer to one request sent byte for byte, so paths reach the
+// site exactly as written.
+std::string RawExchange(int port, const std::string& request) {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  std::string answer;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+          static_cast<ssize_t>(request.size())) {
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) answer.append(buffer, got);
+  }
+  ::close(fd);
+  return answer;
+}
+
+std::string Get(int port, const std::string& target) {
+  return RawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+}
+
+int Status(const httplib::Result& result) { return result ? result->status : -1; }
+
+std::string StatusLine(const std::string& answer) { return answer.substr(0, answer.find("\r\n")); }
+
+class SiteTest : public ::testing::Test {
+ protected:
+  SiteTest() : site_(Options()) {}
+
+  SiteOptions Options() {
+    SiteOptions options;
+    options.directory = siteDir_.Missing("site");
+    options.cookie = kCookie;
+    options.formKey = kFormKey;
+    options.log = [this](std::string_view line) {
+      std::lock_guard lock(logMutex_);
+      log_.emplace_back(line);
+    };
+    return options;
+  }
+
+  void SetUp() override { ASSERT_TRUE(site_.Start()); }
+
+  std::filesystem::path SiteDir() const { return siteDir_.Missing("site"); }
+
+  // Posts as a control does: the form key first, then the files, with the
+  // cookie; the reply as the control reads it, or none when the post failed.
+  std::optional<std::vector<ReplyRecord>> Post(
+      PostForm form, const std::vector<std::pair<std::string, std::string>>& files,
+      const std::string& formKey = kFormKey, const std::string& cookie = kCookie) {
+    CFormUpload upload;
+    upload.AddTextField(u"filekey", Ascii16(formKey));
+    for (const auto& [field, path] : files) {
+      upload.AddFileField(Ascii16(field), Ascii16(path), u"image/png");
+    }
+    std::u16string reply;
+    std::u16string cookie16 = Ascii16(cookie);
+    if (!upload.Post(Ascii16(site_.PostUrl(form)), reply, &cookie16)) return std::nullopt;
+    EXPECT_EQ(reply.find(u'\r'), std::u16string::npos) << "lines end with a bare line feed";
+    return TakeReplyRecords(reply, form == PostForm::Picture ? 5 : 4);
+  }
+
+  std::vector<std::string> Log() {
+    std::lock_guard lock(logMutex_);
+    return log_;
+  }
+
+  ScratchFiles siteDir_;
+  ScratchFiles inputs_;
+  std::mutex logMutex_;
+  std::vector<std::string> log_;
+  EmbeddedSite site_;
+};
+
+TEST_F(SiteTest, PicturePostStoresEveryFileAndAnswersFiveFieldsPerPicture) {
+  std::string picture = PatternBytes(30000);
+  std::string thumbnail = PatternBytes(700);
+  std::string picturePath = inputs_.Write("img3.png", picture);
+  std::string thumbnailPath = inputs_.Write("img3_t.png", thumbnail);
+
+  auto records = Post(PostForm::Picture, {{"image0", picturePath}, {"timage0", thumbnailPath}});
+  ASSERT_TRUE(records);
+  ASSERT_THAT(*records, SizeIs(1)) << "the thumbnail gets no line of its own";
+
+  std::vector<StoredFile> stored = site_.Stored();
+  ASSERT_THAT(stored, SizeIs(2));
+  EXPECT_EQ(stored[0].fieldName, "image0");
+  EXPECT_EQ(stored[1].fieldName, "timage0");
+  EXPECT_NE(stored[0].id, stored[1].id);
+  EXPECT_EQ(stored[0].name, "img3.png") << "only the last component of the sent path";
+  EXPECT_EQ(ReadFile(stored[0].diskPath), picture);
+  EXPECT_EQ(ReadFile(stored[1].diskPath), thumbnail);
+  EXPECT_EQ(stored[0].diskPath, SiteDir() / "files" / stored[0].id / "img3.png");
+
+  const ReplyRecord& line = records->front();
+  EXPECT_EQ(Utf8(line[0]), "0");
+  EXPECT_EQ(Utf8(line[1]), stored[0].id);
+  EXPECT_EQ(Utf8(line[2]), "img3.png");
+  EXPECT_EQ(Utf8(line[3]), "/files/" + stored[0].id + "/img3.png");
+  EXPECT_EQ(Utf8(line[4]), "30000");
+  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u) << "staging is cleared";
+}
+
+TEST_F(SiteTest, PictureLinesCarryTheIndexOfTheirField) {
+  std::string a = inputs_.Write("a.png", "aaaa");
+  std::string b = inputs_.Write("b.png", "bb");
+  auto records =
+      Post(PostForm::Picture, {{"image0", a}, {"timage0", a}, {"image1", b}, {"timage1", b}});
+  ASSERT_TRUE(records);
+  ASSERT_THAT(*records, SizeIs(2));
+  EXPECT_EQ(Utf8((*records)[0][0]), "0");
+  EXPECT_EQ(Utf8((*records)[1][0]), "1");
+  EXPECT_EQ(Utf8((*records)[1][2]), "b.png");
+  EXPECT_EQ(Utf8((*records)[1][4]), "2");
+  EXPECT_THAT(site_.Stored(), SizeIs(4));
+}
+
+TEST_F(SiteTest, ProfilePostAnswersFourFieldsPerFile) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (int i = 0; i < 3; ++i) {
+    files.emplace_back(
+        "image" + std::to_string(i),
+        inputs_.Write("profileImage" + std::to_string(i) + ".jpg", PatternBytes(100 + i)));
+  }
+  auto records = Post(PostForm::Profile, files);
+  ASSERT_TRUE(records);
+  ASSERT_THAT(*records, SizeIs(3));
+  std::vector<StoredFile> stored = site_.Stored();
+  ASSERT_THAT(stored, SizeIs(3));
+  for (int i = 0; i < 3; ++i) {
+    const ReplyRecord& line = (*records)[i];
+    EXPECT_EQ(Utf8(line[0]), stored[i].id);
+    EXPECT_EQ(Utf8(line[1]), "profileImage" + std::to_string(i) + ".jpg");
+    EXPECT_EQ(Utf8(line[2]), stored[i].urlPath);
+    EXPECT_EQ(Utf8(line[3]), std::to_string(100 + i));
+  }
+}
+
+TEST_F(SiteTest, IdsAreNeverReusedAcrossPostsOrRuns) {
+  std::string a = inputs_.Write("same.png", "one");
+  ASSERT_TRUE(Post(PostForm::Picture, {{"image0", a}}));
+  ASSERT_TRUE(Post(PostForm::Picture, {{"image0", a}}));
+  site_.Stop();
+  // Another site on the same folder, with a foreign folder ahead of its ids.
+  std::filesystem::create_directory(SiteDir() / "files" / "7");
+  EmbeddedSite again(Options());
+  ASSERT_TRUE(again.Start());
+  CFormUpload upload;
+  upload.AddTextField(u"filekey", Ascii16(kFormKey));
+  upload.AddFileField(u"image0", Ascii16(a), u"image/png");
+  std::u16string reply;
+  std::u16string cookie = Ascii16(kCookie);
+  ASSERT_TRUE(upload.Post(Ascii16(again.PostUrl(PostForm::Picture)), reply, &cookie));
+
+  std::set<std::string> ids;
+  for (const StoredFile& file : site_.Stored()) ids.insert(file.id);
+  ASSERT_THAT(again.Stored(), SizeIs(1));
+  ids.insert(again.Stored()[0].id);
+  EXPECT_THAT(ids, SizeIs(3));
+  EXPECT_GT(std::stoi(again.Stored()[0].id), 7);
+  for (const StoredFile& file : site_.Stored()) EXPECT_EQ(ReadFile(file.diskPath), "one");
+}
+
+TEST_F(SiteTest, WrongCookieOrFormKeyStoresNothing) {
+  std::string a = inputs_.Write("a.png", "aaaa");
+  EXPECT_FALSE(Post(PostForm::Picture, {{"image0", a}}, "wrong"));
+  EXPECT_FALSE(Post(PostForm::Picture, {{"image0", a}}, kFormKey, "member=42"));
+  EXPECT_FALSE(Post(PostForm::Profile, {{"image0", a}}, "", kCookie)) << "no form key at all";
+
+  httplib::Client client("127.0.0.1", site_.Port());
+  httplib::MultipartFormDataItems items = {{"filekey", kFormKey, "", ""},
+                                           {"image0", "aaaa", "/tmp/a.png", "image/png"}};
+  auto noCookie = client.Post("/post/picture", items);
+  ASSERT_TRUE(noCookie);
+  EXPECT_EQ(noCookie->status, 403);
+  httplib::Headers twoCookies = {{"Cookie", kCookie}, {"Cookie", "other=1"}};
+  auto doubled = client.Post("/post/picture", twoCookies, items);
+  ASSERT_TRUE(doubled);
+  EXPECT_EQ(doubled->status, 403);
+  auto rightOnes = client.Post("/post/picture", {{"Cookie", kCookie}}, items);
+  ASSERT_TRUE(rightOnes);
+  EXPECT_EQ(rightOnes->status, 200) << "the same request with the right cookie is taken";
+
+  EXPECT_THAT(site_.Stored(), SizeIs(1));
+  EXPECT_EQ(EntryCount(SiteDir() / "files"), 1u);
+  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u);
+}
+
+TEST_F(SiteTest, RefusesOtherPathsBodiesAndSizes) {
+  httplib::Client client("127.0.0.1", site_.Port());
+  httplib::Headers cookie = {{"Cookie", kCookie}};
+  httplib::MultipartFormDataItems items = {{"filekey", kFormKey, "", ""},
+                                           {"image0", "aaaa", "/tmp/a.png", "image/png"}};
+  EXPECT_EQ(Status(client.Post("/upload", cookie, items)), 404);
+  EXPECT_EQ(Status(client.Post("/post/picture/x", cookie, items)), 404);
+  EXPECT_EQ(Status(client.Post("/post/picture", cookie, "filekey=k3y",
+                               "application/x-www-form-urlencoded")),
+            415);
+  EXPECT_EQ(Status(client.Post("/post/picture", cookie, {{"filekey", kFormKey, "", ""}})), 400)
+      << "a post without a file";
+
+  std::string truncated = "--" + kBoundary +
+                          "\r\nContent-Disposition: form-data; name=\"image0\"; "
+                          "filename=\"a.png\"\r\n\r\nabc";
+  auto malformed =
+      client.Post("/post/picture", cookie, truncated, "multipart/form-data; boundary=" + kBoundary);
+  ASSERT_TRUE(malformed);
+  EXPECT_EQ(malformed->status, 400);
+  EXPECT_THAT(site_.Stored(), IsEmpty());
+  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u);
+}
+
+TEST(SiteLimits, OversizedPostsGet413AndStoreNothing) {
+  ScratchFiles dir;
+  SiteOptions options;
+  options.directory = dir.Missing("site");
+  options.cookie = kCookie;
+  options.formKey = kFormKey;
+  options.maxRequestBytes = 4096;
+  options.log = [](std::string_view) {};
+  EmbeddedSite site(options);
+  ASSERT_TRUE(site.Start());
+  httplib::Client client("127.0.0.1", site.Port());
+  httplib::Headers cookie = {{"Cookie", kCookie}};
+  httplib::MultipartFormDataItems big = {{"filekey", kFormKey, "", ""},
+                                         {"image0", PatternBytes(8000), "/t/a.png", "image/png"}};
+  auto declared = client.Post("/post/picture", cookie, big);
+  ASSERT_TRUE(declared);
+  EXPECT_EQ(declared->status, 413);
+
+  // A chunked body declares no length; the limit still holds as it streams.
+  std::string body = PatternBytes(8000);
+  auto chunked = client.Post(
+      "/post/picture", cookie,
+      [&](std::size_t offset, httplib::DataSink& sink) {
+        std::string part = "--" + kBoundary +
+                           "\r\nContent-Disposition: form-data; name=\"image0\"; "
+                           "filename=\"a.png\"\r\n\r\n";
+        if (offset == 0) sink.write(part.data(), part.size());
+        sink.write(body.data(), body.size());
+        sink.done();
+        return true;
+      },
+      "multipart/form-data; boundary=" + kBoundary);
+  ASSERT_TRUE(chunked);
+  EXPECT_EQ(chunked->status, 413);
+  EXPECT_THAT(site.Stored(), IsEmpty());
+  EXPECT_EQ(EntryCount(dir.Missing("site") + "/files"), 0u);
+}
+
+TEST_F(SiteTest, ServesStoredFilesAndNothingElse) {
+  std::string picture = PatternBytes(100000);
+  auto records = Post(PostForm::Picture, {{"image0", inputs_.Write("pic.png", picture)}});
+  ASSERT_TRUE(records);
+  std::string path = Utf8(records->front()[3]);
+
+  httplib::Client client("127.0.0.1", site_.Port());
+  auto served = client.Get(path);
+  ASSERT_TRUE(served);
+  EXPECT_EQ(served->status, 200);
+  EXPECT_EQ(served->get_header_value("Content-Type"), "image/png");
+  EXPECT_EQ(served->body, picture);
+
+  std::ofstream(SiteDir() / "secret.txt") << "secret";
+  std::string id = site_.Stored()[0].id;
+  std::filesystem::create_symlink(SiteDir() / "secret.txt", SiteDir() / "files" / id / "link.txt");
+  for (const std::string& target : std::vector<std::string>{
+           "/files/../secret.txt", "/files/" + id + "/../../secret.txt",
+           "/files/" + id + "/..%2f..%2fsecret.txt", "/files/%2e%2e/secret.txt",
+           "/files/" + id + "/link.txt", "/files/" + id + "/nothing.png", "/secret.txt",
+           "/files/0" + id + "/pic.png"}) {
+    std::string answer = Get(site_.Port(), target);
+    EXPECT_THAT(StatusLine(answer), HasSubstr(" 404 ")) << target;
+    EXPECT_EQ(answer.find("secret\n"), std::string::npos) << target;
+    EXPECT_EQ(answer.find("secret", answer.find("\r\n\r\n")), std::string::npos) << target;
+  }
+}
+
+TEST_F(SiteTest, LogsOneLinePerRequest) {
+  std::string a = inputs_.Write("a.png", "aaaa");
+  ASSERT_TRUE(Post(PostForm::Picture, {{"image0", a}, {"timage0", a}}));
+  EXPECT_FALSE(Post(PostForm::Picture, {{"image0", a}}, "wrong"));
+  Get(site_.Port(), "/nowhere%0aforged");
+  site_.Stop();  // the logger runs after the answer went out
+
+  std::vector<std::string> log = Log();
+  ASSERT_THAT(log, SizeIs(3));
+  EXPECT_THAT(log[0], HasSubstr("POST /post/picture 200 files=2 received="));
+  EXPECT_THAT(log[1], HasSubstr("POST /post/picture 403 files=0"));
+  EXPECT_THAT(log[2], HasSubstr("GET /nowhere?forged 404"));
+  for (const std::string& line : log) EXPECT_EQ(line.find('\n'), std::string::npos);
+}
+
+TEST(SiteStartup, RefusesUnusableOptionsAndPorts) {
+  ScratchFiles dir;
+  SiteOptions options;
+  options.directory = dir.Missing("site");
+  options.cookie = kCookie;
+  options.log = [](std::string_view) {};
+  EXPECT_FALSE(EmbeddedSite(options).Start()) << "no form key";
+  options.formKey = kFormKey;
+
+  EmbeddedSite first(options);
+  SiteStart started = first.Start();
+  ASSERT_TRUE(started) << started.error;
+  EXPECT_GT(started.port, 0);
+  EXPECT_EQ(first.Address(), "http://127.0.0.1:" + std::to_string(started.port) + "/");
+  EXPECT_EQ(first.PostUrl(PostForm::Profile), first.Address() + "post/profile");
+  EXPECT_FALSE(first.Start()) << "already running";
+
+  options.port = static_cast<uint16_t>(started.port);
+  SiteStart taken = EmbeddedSite(options).Start();
+  EXPECT_FALSE(taken);
+  EXPECT_THAT(taken.error, HasSubstr(std::to_string(started.port)));
+
+  first.Stop();
+  EXPECT_FALSE(first.Running());
+  EXPECT_EQ(first.Address(), "");
+  EXPECT_TRUE(first.Start()) << "a stopped site starts again";
+
+  std::ofstream(dir.Missing("plain")) << "x";
+  options.directory = dir.Missing("plain");
+  options.port = 0;
+  EXPECT_FALSE(EmbeddedSite(options).Start()) << "the folder is a file";
+}
+
+TEST(SafeFileName, KeepsTheLastComponentMadeSafe) {
+  EXPECT_EQ(SafeFileName("/tmp/varn-a1b2/img12.png"), "img12.png");
+  EXPECT_EQ(SafeFileName("C:\\Users\\m\\AppData\\Local\\Temp\\img3_t.png"), "img3_t.png");
+  EXPECT_EQ(SafeFileName("/tmp/../.."), "file");
+  EXPECT_EQ(SafeFileName("/tmp/.hidden"), "hidden");
+  EXPECT_EQ(SafeFileName("a b[(|)]\n.png"), "a_b______.png");
+  EXPECT_EQ(SafeFileName(""), "file");
+  EXPECT_EQ(SafeFileName("dir/"), "file");
+
+  std::string longName = SafeFileName(std::string(300, 'x') + ".jpeg");
+  EXPECT_EQ(longName.size(), kMaxSafeFileNameLength);
+  EXPECT_EQ(longName.substr(longName.size() - 5), ".jpeg");
+  EXPECT_TRUE(IsSafeFileName(longName));
+
+  EXPECT_TRUE(IsSafeFileName("img0.png"));
+  EXPECT_FALSE(IsSafeFileName(".."));
+  EXPECT_FALSE(IsSafeFileName("a/b"));
+  EXPECT_FALSE(IsSafeFileName(""));
+}
+
+}  // namespace
+}  // namespace varn::host
