@@ -1,0 +1,29 @@
+// What every part of a running page shares: its script engine, the module,
+// and the console with the count of errors that decides the run's outcome.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "host/page/module_link.h"
+
+class QJSEngine;
+
+namespace varn::host {
+
+struct PageContext {
+  QJSEngine* engine = nullptr;
+  const ModuleLink* module = nullptr;
+  // One line for the page's console: standard output, and the log view when
+  // the page has a window.
+  std::function<void(const QString&)> print;
+  int errors = 0;
+
+  void ReportError(const QString& text) {
+    ++errors;
+    if (print) print(QStringLiteral("error: ") + text);
+  }
+};
+
+}  // namespace varn::host

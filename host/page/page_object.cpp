@@ -1,0 +1,207 @@
+#include "host/page/page_object.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJSEngine>
+
+#include <stdexcept>
+
+#include "host/page/script_values.h"
+#include "platform/com/identifiers.h"
+
+namespace varn::host {
+
+namespace {
+
+struct ControlClass {
+  const char* name;
+  const CLSID* clsid;
+};
+
+constexpr ControlClass kControlClasses[] = {
+    {"DrawingControl", &CLSID_DrawingControl},
+    {"ImageEditControl", &CLSID_ImageEditControl},
+    {"ProfileImageCropper", &CLSID_ProfileImageCropper},
+};
+
+// "DrawingControl", "VarnPostingTool.DrawingControl" or its ".1" ProgID.
+const CLSID* FindClass(QString name) {
+  const QString prefix = QStringLiteral("VarnPostingTool.");
+  if (name.startsWith(prefix, Qt::CaseInsensitive)) name = name.mid(prefix.size());
+  if (name.endsWith(QStringLiteral(".1"))) name.chop(2);
+  for (const ControlClass& known : kControlClasses) {
+    if (name.compare(QLatin1String(known.name), Qt::CaseInsensitive) == 0) return known.clsid;
+  }
+  return nullptr;
+}
+
+constexpr int kMaxControlSide = 8192;
+
+}  // namespace
+
+PageObject::PageObject(PageContext& page, const PageSettings& settings, PageWindow* window,
+                       QObject* parent)
+    : QObject(parent),
+      page_(page),
+      window_(window),
+      siteAddress_(settings.siteAddress),
+      picturePostAddress_(settings.picturePostAddress),
+      profilePostAddress_(settings.profilePostAddress),
+      cookie_(settings.cookie),
+      fileKey_(settings.fileKey),
+      outputDir_(settings.outputDir),
+      windowed_(settings.windowed),
+      interactive_(settings.interactive) {
+  dialogs_ = com::ComRef<PageDialogs>::Share(new PageDialogs(page));
+  dialogs_->SetInteractive(settings.interactive);
+  site_ = com::ComRef<PageSite>::Share(new PageSite(*dialogs_.Get()));
+}
+
+PageObject::~PageObject() { CloseControls(); }
+
+void PageObject::CloseControls() {
+  for (ScriptControl* control : controls_) control->Disconnect();
+}
+
+template <typename T>
+T* PageObject::Keep(T* element) {
+  QJSEngine::setObjectOwnership(element, QJSEngine::CppOwnership);
+  return element;
+}
+
+QObject* PageObject::create(const QString& className, int width, int height) {
+  const CLSID* clsid = FindClass(className);
+  if (clsid == nullptr) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             QStringLiteral("no control class '%1'").arg(className));
+    return nullptr;
+  }
+  if (width < 0 || height < 0 || width > kMaxControlSide || height > kMaxControlSide) {
+    page_.engine->throwError(QJSValue::RangeError,
+                             QStringLiteral("a control of %1 x %2 does not fit on a page")
+                                 .arg(width)
+                                 .arg(height));
+    return nullptr;
+  }
+  com::ComRef<IUnknown> object;
+  const HRESULT hr = page_.module->CreateObject(*clsid, object);
+  if (FAILED(hr)) {
+    ThrowHResult(*page_.engine, QStringLiteral("creating ") + className, hr);
+    return nullptr;
+  }
+  ScriptControl* control = nullptr;
+  try {
+    control = new ScriptControl(page_, std::move(object), site_.Get(), this);
+  } catch (const std::exception& error) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             className + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+    return nullptr;
+  }
+  controls_.push_back(control);
+  if (window_ != nullptr) {
+    const QRect place = window_->PlaceControl(width, height);
+    if (!control->Activate(window_->Stage(), place)) {
+      page_.ReportError(className + QStringLiteral(" could not be shown in the page's window"));
+    }
+  }
+  control->Resize(width, height);
+  return Keep(control);
+}
+
+ScriptControl* PageObject::ControlOf(QObject* object) {
+  auto* control = qobject_cast<ScriptControl*>(object);
+  if (control == nullptr) {
+    page_.engine->throwError(QJSValue::TypeError, QStringLiteral("not a control of this page"));
+  }
+  return control;
+}
+
+void PageObject::mouse(QObject* object, const QString& action, int x, int y) {
+  ScriptControl* control = ControlOf(object);
+  if (control == nullptr) return;
+  static const std::pair<const char*, MouseAction> kActions[] = {
+      {"press", MouseAction::kPress},
+      {"move", MouseAction::kMove},
+      {"release", MouseAction::kRelease},
+      {"doubleClick", MouseAction::kDoubleClick},
+      {"rightPress", MouseAction::kRightPress},
+  };
+  for (const auto& [name, value] : kActions) {
+    if (action == QLatin1String(name)) {
+      control->Mouse(value, x, y);
+      return;
+    }
+  }
+  page_.engine->throwError(QJSValue::TypeError, QStringLiteral("no mouse action '%1'").arg(action));
+}
+
+void PageObject::resize(QObject* object, int width, int height) {
+  ScriptControl* control = ControlOf(object);
+  if (control == nullptr) return;
+  if (width < 0 || height < 0 || width > kMaxControlSide || height > kMaxControlSide) {
+    page_.engine->throwError(QJSValue::RangeError, QStringLiteral("size out of range"));
+    return;
+  }
+  control->Resize(width, height);
+}
+
+QString PageObject::path(const QString& name) const {
+  return QFileInfo(name).isAbsolute() ? name : QDir(outputDir_).filePath(name);
+}
+
+QString PageObject::snapshot(QObject* object, const QString& fileName) {
+  ScriptControl* control = ControlOf(object);
+  if (control == nullptr) return {};
+  const QString target = QFileInfo(path(fileName)).absoluteFilePath();
+  const QImage picture = control->Snapshot();
+  if (picture.isNull() || !picture.save(target, "PNG")) {
+    page_.ReportError(QStringLiteral("snapshot %1 could not be written").arg(target));
+    return {};
+  }
+  snapshots_ << target;
+  return target;
+}
+
+void PageObject::answerFileDialog(const QJSValue& path) {
+  if (path.isNull() || path.isUndefined()) {
+    dialogs_->QueueFileAnswer(std::nullopt);
+  } else {
+    dialogs_->QueueFileAnswer(this->path(path.toString()));
+  }
+}
+
+void PageObject::answerMessageBox(int button) { dialogs_->QueueMessageAnswer(button); }
+
+void PageObject::print(const QString& line) { page_.print(line); }
+
+void PageObject::fail(const QString& message) { page_.ReportError(message); }
+
+void PageObject::section(const QString& title) {
+  if (window_ != nullptr) window_->StartSection(title);
+}
+
+QObject* PageObject::button(const QString& label, const QJSValue& handler) {
+  auto* element = new PageButton(page_, label, handler, this);
+  if (window_ != nullptr) window_->AddButton(*element, {});
+  return Keep(element);
+}
+
+QObject* PageObject::swatch(const QString& color, const QJSValue& handler) {
+  auto* element = new PageButton(page_, color, handler, this);
+  if (window_ != nullptr) window_->AddButton(*element, color);
+  return Keep(element);
+}
+
+QObject* PageObject::list(const QString& title, const QJSValue& handler) {
+  auto* element = new PageList(page_, handler, this);
+  if (window_ != nullptr) window_->AddList(*element, title);
+  return Keep(element);
+}
+
+QObject* PageObject::label(const QString& text) {
+  auto* element = new PageLabel(text, this);
+  if (window_ != nullptr) window_->AddLabel(*element);
+  return Keep(element);
+}
+
+}  // namespace varn::host

@@ -1,0 +1,101 @@
+// The native side of the script's `page` object: it creates controls by class
+// name, plays the member's mouse on them, answers their dialogs, takes
+// snapshots, builds the page's own elements and prints to the console. The
+// prelude wraps it in the JavaScript `page` the script uses.
+#pragma once
+
+#include <QJSValue>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+#include "host/page/page_context.h"
+#include "host/page/page_site.h"
+#include "host/page/page_ui.h"
+#include "host/page/script_control.h"
+
+namespace varn::host {
+
+// What the script is told about the world around it.
+struct PageSettings {
+  QString siteAddress;
+  QString picturePostAddress;
+  QString profilePostAddress;
+  QString cookie;
+  QString fileKey;
+  QString outputDir;
+  bool windowed = false;
+  bool interactive = false;  // a member at the keyboard: the script does not play
+};
+
+class PageObject final : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString siteAddress MEMBER siteAddress_ CONSTANT)
+  Q_PROPERTY(QString picturePostAddress MEMBER picturePostAddress_ CONSTANT)
+  Q_PROPERTY(QString profilePostAddress MEMBER profilePostAddress_ CONSTANT)
+  Q_PROPERTY(QString cookie MEMBER cookie_ CONSTANT)
+  Q_PROPERTY(QString fileKey MEMBER fileKey_ CONSTANT)
+  Q_PROPERTY(QString outputDir MEMBER outputDir_ CONSTANT)
+  Q_PROPERTY(bool windowed MEMBER windowed_ CONSTANT)
+  Q_PROPERTY(bool interactive MEMBER interactive_ CONSTANT)
+
+ public:
+  // window: the page's window, or null for a headless page.
+  PageObject(PageContext& page, const PageSettings& settings, PageWindow* window,
+             QObject* parent = nullptr);
+  ~PageObject() override;
+
+  // A new control of class className ("DrawingControl", or its ProgID) with a
+  // client area of width × height.
+  Q_INVOKABLE QObject* create(const QString& className, int width, int height);
+  // action: "press", "move", "release", "doubleClick" or "rightPress".
+  Q_INVOKABLE void mouse(QObject* control, const QString& action, int x, int y);
+  Q_INVOKABLE void resize(QObject* control, int width, int height);
+  // Saves the control's picture as PNG; a relative name lands in outputDir.
+  // Returns the file's absolute path.
+  Q_INVOKABLE QString snapshot(QObject* control, const QString& fileName);
+  // A path in outputDir.
+  Q_INVOKABLE QString path(const QString& name) const;
+
+  // The next file dialog chooses path (a string) or is cancelled (null).
+  Q_INVOKABLE void answerFileDialog(const QJSValue& path);
+  Q_INVOKABLE void answerMessageBox(int button);
+
+  Q_INVOKABLE void print(const QString& line);
+  // Marks the run as failed; the script goes on.
+  Q_INVOKABLE void fail(const QString& message);
+
+  Q_INVOKABLE void section(const QString& title);
+  Q_INVOKABLE QObject* button(const QString& label, const QJSValue& handler);
+  Q_INVOKABLE QObject* swatch(const QString& color, const QJSValue& handler);
+  Q_INVOKABLE QObject* list(const QString& title, const QJSValue& handler);
+  Q_INVOKABLE QObject* label(const QString& text);
+
+  const QStringList& Snapshots() const { return snapshots_; }
+  // Disconnects and releases every control; the page is over.
+  void CloseControls();
+
+ private:
+  ScriptControl* ControlOf(QObject* object);
+  template <typename T>
+  T* Keep(T* element);
+
+  PageContext& page_;
+  PageWindow* window_;
+  com::ComRef<PageDialogs> dialogs_;
+  com::ComRef<PageSite> site_;
+  std::vector<ScriptControl*> controls_;
+  QStringList snapshots_;
+
+  QString siteAddress_, picturePostAddress_, profilePostAddress_, cookie_, fileKey_, outputDir_;
+  bool windowed_ = false;
+  bool interactive_ = false;
+};
+
+// The script that makes `page`, `console` and `print` out of a PageObject:
+// evaluating it gives a function that takes the PageObject.
+extern const char* const kPagePrelude;
+
+}  // namespace varn::host

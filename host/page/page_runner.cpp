@@ -1,0 +1,232 @@
+#include "host/page/page_runner.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJSEngine>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <random>
+#include <stdexcept>
+
+#include "host/page/page_object.h"
+#include "host/site/embedded_site.h"
+
+namespace varn::host {
+
+namespace {
+
+// Lines from the page and from the site's threads, one at a time.
+class Console {
+ public:
+  explicit Console(std::ostream& out) : out_(out) {}
+  void Line(const QString& text) {
+    std::lock_guard lock(mutex_);
+    out_ << text.toStdString() << '\n' << std::flush;
+  }
+
+ private:
+  std::ostream& out_;
+  std::mutex mutex_;
+};
+
+QString RandomHex(int bytes) {
+  std::random_device device;
+  QString text;
+  for (int i = 0; i < bytes; ++i) {
+    text += QStringLiteral("%1").arg(device() & 0xFF, 2, 16, QLatin1Char('0'));
+  }
+  return text;
+}
+
+QString Describe(const QJSValue& error) {
+  QString text = error.toString();
+  const QJSValue line = error.property(QStringLiteral("lineNumber"));
+  if (!line.isUndefined()) text += QStringLiteral(" (line %1)").arg(line.toInt());
+  const QString stack = error.property(QStringLiteral("stack")).toString();
+  if (!stack.isEmpty()) text += QStringLiteral("\n  ") + stack.split('\n').join("\n  ");
+  return text;
+}
+
+QJsonArray StoredAsJson(const std::vector<StoredFile>& stored) {
+  QJsonArray files;
+  for (const StoredFile& file : stored) {
+    files.append(QJsonObject{
+        {"field", QString::fromStdString(file.fieldName)},
+        {"id", QString::fromStdString(file.id)},
+        {"name", QString::fromStdString(file.name)},
+        {"path", QString::fromStdString(file.diskPath.string())},
+        {"url", QString::fromStdString(file.urlPath)},
+        {"size", static_cast<qint64>(file.size)},
+    });
+  }
+  return files;
+}
+
+void WriteSession(const QString& path, const QJsonObject& session, Console& console) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(QJsonDocument(session).toJson()) < 0) {
+    console.Line(QStringLiteral("the session record %1 could not be written").arg(path));
+  }
+}
+
+}  // namespace
+
+int RunPage(const PageOptions& options, std::ostream& out) {
+  Console console(out);
+  const QString outputDir = QFileInfo(options.outputDir.isEmpty() ? QStringLiteral("page-output")
+                                                                  : options.outputDir)
+                                .absoluteFilePath();
+  if (!QDir().mkpath(outputDir)) {
+    console.Line(QStringLiteral("cannot make the output folder %1").arg(outputDir));
+    return kPageCannotStart;
+  }
+  QFile scriptFile(options.script);
+  if (!scriptFile.open(QIODevice::ReadOnly)) {
+    console.Line(QStringLiteral("cannot read the page script %1").arg(options.script));
+    return kPageCannotStart;
+  }
+  const QString script = QString::fromUtf8(scriptFile.readAll());
+
+  std::unique_ptr<ModuleLink> module;
+  try {
+    module = std::make_unique<ModuleLink>(options.modulePath.toStdString());
+  } catch (const std::exception& error) {
+    console.Line(QString::fromUtf8(error.what()));
+    return kPageCannotStart;
+  }
+
+  PageSettings settings;
+  settings.outputDir = outputDir;
+  settings.windowed = options.windowed;
+  settings.interactive = options.windowed && !options.play;
+  std::unique_ptr<EmbeddedSite> site;
+  if (options.siteUrl.isEmpty()) {
+    SiteOptions siteOptions;
+    const QString siteDir = options.siteDir.isEmpty() ? QDir(outputDir).filePath("site")
+                                                      : options.siteDir;
+    siteOptions.directory = QFileInfo(siteDir).absoluteFilePath().toStdString();
+    settings.cookie = QStringLiteral("varnsession=") + RandomHex(16);
+    settings.fileKey = RandomHex(16);
+    siteOptions.cookie = settings.cookie.toStdString();
+    siteOptions.formKey = settings.fileKey.toStdString();
+    siteOptions.log = [&console](std::string_view line) {
+      console.Line(QStringLiteral("site: ") +
+                   QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    };
+    site = std::make_unique<EmbeddedSite>(std::move(siteOptions));
+    const SiteStart started = site->Start();
+    if (!started) {
+      console.Line(QStringLiteral("the site could not start: ") +
+                   QString::fromStdString(started.error));
+      return kPageCannotStart;
+    }
+    settings.siteAddress = QString::fromStdString(site->Address());
+    settings.picturePostAddress = QString::fromStdString(site->PostUrl(PostForm::Picture));
+    settings.profilePostAddress = QString::fromStdString(site->PostUrl(PostForm::Profile));
+    console.Line(QStringLiteral("site: %1 storing in %2").arg(settings.siteAddress, siteDir));
+  } else {
+    QString base = options.siteUrl;
+    if (!base.endsWith('/')) base += '/';
+    settings.siteAddress = base;
+    settings.picturePostAddress = base + QLatin1String(kPicturePostPath.substr(1));
+    settings.profilePostAddress = base + QLatin1String(kProfilePostPath.substr(1));
+    settings.cookie = options.cookie;
+    settings.fileKey = options.fileKey;
+  }
+
+  int errors = 0;
+  QStringList snapshots;
+  {
+    QJSEngine engine;
+    std::unique_ptr<PageWindow> window;
+    if (options.windowed) {
+      window = std::make_unique<PageWindow>(QFileInfo(options.script).fileName());
+    }
+    PageContext page;
+    page.engine = &engine;
+    page.module = module.get();
+    page.print = [&console, &window](const QString& line) {
+      console.Line(line);
+      if (window) window->AppendLog(line);
+    };
+    auto* native = new PageObject(page, settings, window.get());
+    QJSEngine::setObjectOwnership(native, QJSEngine::CppOwnership);
+
+    const QJSValue made = engine.evaluate(QString::fromUtf8(kPagePrelude), QStringLiteral("prelude"))
+                              .call({engine.newQObject(native)});
+    if (made.isError()) {
+      console.Line(QStringLiteral("the page prelude failed: ") + Describe(made));
+      delete native;
+      return kPageCannotStart;
+    }
+    engine.globalObject().setProperty(QStringLiteral("page"), made.property("page"));
+    engine.globalObject().setProperty(QStringLiteral("console"), made.property("console"));
+
+    if (window) window->Window()->show();
+    const QJSValue outcome = engine.evaluate(script, QFileInfo(options.script).absoluteFilePath());
+    if (outcome.isError()) page.ReportError(Describe(outcome));
+
+    if (window) {
+      if (!options.screenshot.isEmpty()) {
+        // Let the window lay out and paint before it is grabbed.
+        QTimer::singleShot(300, [&] {
+          if (!window->Window()->grab().save(options.screenshot, "PNG")) {
+            page.ReportError(QStringLiteral("the screenshot %1 could not be written")
+                                 .arg(options.screenshot));
+          }
+          QApplication::quit();
+        });
+      }
+      QApplication::exec();
+    }
+    native->CloseControls();
+    snapshots = native->Snapshots();
+    errors = page.errors;
+    delete native;
+    engine.collectGarbage();
+  }
+
+  const std::vector<StoredFile> stored =
+      site ? site->Stored() : std::vector<StoredFile>();
+  if (site) {
+    site->Stop();
+    console.Line(QStringLiteral("site stored %1 file(s):").arg(stored.size()));
+    for (const StoredFile& file : stored) {
+      console.Line(QStringLiteral("  %1  %2 (%3 bytes)")
+                       .arg(QString::fromStdString(file.fieldName),
+                            QString::fromStdString(file.diskPath.string()))
+                       .arg(file.size));
+    }
+  }
+  if (!snapshots.isEmpty()) {
+    console.Line(QStringLiteral("snapshots:"));
+    for (const QString& snapshot : snapshots) console.Line(QStringLiteral("  ") + snapshot);
+  }
+  if (module->CanUnloadNow() != S_OK) {
+    console.Line(QStringLiteral("warning: the module still holds live objects after the page"));
+  }
+  const QString sessionPath = QDir(outputDir).filePath("session.json");
+  WriteSession(sessionPath,
+               QJsonObject{{"script", QFileInfo(options.script).absoluteFilePath()},
+                           {"site", settings.siteAddress},
+                           {"stored", StoredAsJson(stored)},
+                           {"snapshots", QJsonArray::fromStringList(snapshots)},
+                           {"errors", errors}},
+               console);
+  console.Line(QStringLiteral("session record: ") + sessionPath);
+  console.Line(errors == 0 ? QStringLiteral("page finished without errors")
+                           : QStringLiteral("page finished with %1 error(s)").arg(errors));
+  return errors == 0 ? kPageSucceeded : kPageFailed;
+}
+
+}  // namespace varn::host

@@ -1,0 +1,445 @@
+#include "host/page/script_control.h"
+
+#include <QCoreApplication>
+#include <QJSEngine>
+#include <QMouseEvent>
+
+#include <stdexcept>
+#include <vector>
+
+#include "host/page/script_values.h"
+#include "platform/com/com_object.h"
+#include "platform/ui/window_messages.h"
+
+namespace varn::host {
+
+// Receives the control's events for one ScriptControl. It answers the event
+// interface's IID as well as IDispatch, as the connection point asks for both.
+class ControlEventSink final : public com::ComObject<IDispatch> {
+ public:
+  ControlEventSink(ScriptControl& owner, const IID& eventIid)
+      : ComObject(com::ModuleCount::kNotCounted), owner_(&owner), eventIid_(eventIid) {}
+
+  void Detach() { owner_ = nullptr; }
+
+  HRESULT GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info != nullptr) *info = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO*, UINT*) override {
+    if (result != nullptr) *result = VARIANT{};
+    const DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (owner_ != nullptr) owner_->OnEvent(dispid, params != nullptr ? *params : none);
+    return S_OK;
+  }
+
+ protected:
+  void* FindExtraInterface(REFIID riid) override {
+    return riid == eventIid_ ? static_cast<IDispatch*>(this) : nullptr;
+  }
+
+ private:
+  ScriptControl* owner_;
+  IID eventIid_;
+};
+
+namespace {
+
+std::u16string_view View(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+QString ToQString(const std::u16string& text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Variants the host built, cleared through the module when the call is over.
+class ArgumentList {
+ public:
+  explicit ArgumentList(const ModuleLink& module) : module_(module) {}
+  ArgumentList(const ArgumentList&) = delete;
+  ArgumentList& operator=(const ArgumentList&) = delete;
+  ~ArgumentList() {
+    for (VARIANT& value : values_) {
+      if ((value.vt & VT_BYREF) == 0) module_.ClearVariant(value);
+    }
+  }
+  std::vector<VARIANT>& Values() { return values_; }
+
+ private:
+  const ModuleLink& module_;
+  std::vector<VARIANT> values_;
+};
+
+// Out parameters: the control writes into these through VT_BYREF arguments.
+struct OutSlot {
+  int32_t number = 0;
+  VARIANT_BOOL flag = VARIANT_FALSE;
+  BSTR text = nullptr;
+};
+
+}  // namespace
+
+ScriptControl::ScriptControl(PageContext& page, com::ComRef<IUnknown> object,
+                             IOleClientSite* site, QObject* parent)
+    : QObject(parent), page_(page) {
+  dispatch_ = object.As<IDispatch>();
+  if (!dispatch_) throw std::runtime_error("the object has no dispatch interface");
+  members_ = ControlMembers::Read(*page.module, *dispatch_.Get());
+  className_ = ToQString(members_.ClassName());
+  oleObject_ = object.As<IOleObject>();
+  windowless_ = object.As<IOleInPlaceObjectWindowless>();
+  view_ = object.As<IViewObject>();
+  if (oleObject_ && site != nullptr) oleObject_->SetClientSite(site);
+
+  auto container = object.As<IConnectionPointContainer>();
+  if (!container ||
+      FAILED(container->FindConnectionPoint(members_.EventInterface(), eventPoint_.Out()))) {
+    throw std::runtime_error("the control offers no events");
+  }
+  sink_ = new ControlEventSink(*this, members_.EventInterface());
+  sink_->AddRef();
+  const HRESULT advised = eventPoint_->Advise(sink_->Identity(), &adviseCookie_);
+  if (FAILED(advised)) {
+    Disconnect();
+    throw std::runtime_error("the control refused the page's event sink: " +
+                             DescribeHResult(advised).toStdString());
+  }
+}
+
+ScriptControl::~ScriptControl() { Disconnect(); }
+
+void ScriptControl::Disconnect() {
+  if (eventPoint_ && adviseCookie_ != 0) eventPoint_->Unadvise(adviseCookie_);
+  adviseCookie_ = 0;
+  eventPoint_.Reset();
+  if (sink_ != nullptr) {
+    sink_->Detach();
+    sink_->Release();
+    sink_ = nullptr;
+  }
+  if (oleObject_) {
+    oleObject_->Close(OLECLOSE_NOSAVE);
+    oleObject_->SetClientSite(nullptr);
+  }
+  oleObject_.Reset();
+  windowless_.Reset();
+  view_.Reset();
+  dispatch_.Reset();
+  handlers_.clear();
+}
+
+QString ScriptControl::Qualified(const QString& member) const {
+  return className_ + QLatin1Char('.') + member;
+}
+
+const MemberInfo* ScriptControl::Find(const QString& name, const char* purpose) {
+  if (!dispatch_) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             className_ + QStringLiteral(" has been removed from the page"));
+    return nullptr;
+  }
+  const MemberInfo* member = members_.FindMember(View(name));
+  if (member == nullptr) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             QStringLiteral("%1 has no member '%2' to %3")
+                                 .arg(className_, name, QLatin1String(purpose)));
+  }
+  return member;
+}
+
+QString ScriptControl::kind(const QString& name) const {
+  if (const MemberInfo* member = members_.FindMember(View(name))) {
+    return member->method ? QStringLiteral("method") : QStringLiteral("property");
+  }
+  if (members_.FindEventByName(View(name))) return QStringLiteral("event");
+  return {};
+}
+
+QJSValue ScriptControl::get(const QString& name) {
+  if (auto event = members_.FindEventByName(View(name))) {
+    auto found = handlers_.find(*event);
+    return found != handlers_.end() ? found->second : QJSValue(QJSValue::NullValue);
+  }
+  const MemberInfo* member = Find(name, "read");
+  if (member == nullptr) return {};
+  if (!member->gettable) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             Qualified(ToQString(member->name)) + QStringLiteral(" cannot be read"));
+    return {};
+  }
+  VARIANT result{};
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                                       &result, nullptr, nullptr);
+  if (FAILED(hr)) {
+    ThrowHResult(*page_.engine, Qualified(ToQString(member->name)), hr);
+    return {};
+  }
+  QJSValue value = FromVariant(*page_.module, result);
+  page_.module->ClearVariant(result);
+  return value;
+}
+
+void ScriptControl::set(const QString& name, const QJSValue& value) {
+  if (auto event = members_.FindEventByName(View(name))) {
+    if (value.isNull() || value.isUndefined()) {
+      handlers_.erase(*event);
+    } else if (value.isCallable()) {
+      handlers_[*event] = value;
+    } else {
+      page_.engine->throwError(QJSValue::TypeError,
+                               Qualified(name) + QStringLiteral(" takes a function or null"));
+    }
+    return;
+  }
+  const MemberInfo* member = Find(name, "set");
+  if (member == nullptr) return;
+  const QString qualified = Qualified(ToQString(member->name));
+  if (!member->puttable) {
+    page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(" cannot be set"));
+    return;
+  }
+  ArgumentList args(*page_.module);
+  args.Values().resize(1);
+  QString error;
+  if (!ToVariant(*page_.module, value, member->putType, args.Values()[0], &error)) {
+    page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(": ") + error);
+    return;
+  }
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{args.Values().data(), &named, 1, 1};
+  const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                                       nullptr, nullptr, nullptr);
+  if (FAILED(hr)) ThrowHResult(*page_.engine, qualified, hr);
+}
+
+QJSValue ScriptControl::call(const QString& name, const QJSValue& args) {
+  const MemberInfo* member = Find(name, "call");
+  if (member == nullptr) return {};
+  const QString qualified = Qualified(ToQString(member->name));
+  if (!member->method) {
+    page_.engine->throwError(QJSValue::TypeError,
+                             qualified + QStringLiteral(" is a property, not a method"));
+    return {};
+  }
+  const size_t given = args.property(QStringLiteral("length")).toUInt();
+  if (given != member->InCount()) {
+    QStringList names;
+    for (const ParamInfo& param : member->params) {
+      if (!param.out) names << ToQString(param.name);
+    }
+    page_.engine->throwError(
+        QJSValue::TypeError,
+        QStringLiteral("%1 takes %2 argument(s)%3, %4 given")
+            .arg(qualified)
+            .arg(member->InCount())
+            .arg(names.isEmpty() ? QString() : QStringLiteral(" (") + names.join(", ") + ")")
+            .arg(given));
+    return {};
+  }
+
+  const size_t count = member->params.size();
+  ArgumentList values(*page_.module);
+  values.Values().resize(count);
+  std::vector<OutSlot> outs(count);
+  QString error;
+  for (size_t i = 0, next = 0; i < count; ++i) {
+    const ParamInfo& param = member->params[i];
+    VARIANT& value = values.Values()[i];
+    if (param.out) {
+      value.vt = static_cast<VARTYPE>(VT_BYREF | param.type);
+      if (param.type == VT_BSTR) {
+        value.pbstrVal = &outs[i].text;
+      } else if (param.type == VT_BOOL) {
+        value.pboolVal = &outs[i].flag;
+      } else {
+        value.plVal = &outs[i].number;
+      }
+    } else if (!ToVariant(*page_.module, args.property(static_cast<quint32>(next++)), param.type,
+                          value, &error)) {
+      page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(": ") + error);
+      return {};
+    }
+  }
+  std::vector<VARIANT> reversed(values.Values().rbegin(), values.Values().rend());
+  DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
+                    static_cast<UINT>(reversed.size()), 0};
+  VARIANT result{};
+  const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_METHOD, &params,
+                                       &result, nullptr, nullptr);
+  std::vector<QJSValue> outValues;
+  for (size_t i = 0; i < count; ++i) {
+    const ParamInfo& param = member->params[i];
+    if (!param.out) continue;
+    if (param.type == VT_BSTR) {
+      outValues.push_back(outs[i].text != nullptr ? QJSValue(FromBstr(*page_.module, outs[i].text))
+                                                  : QJSValue(QJSValue::NullValue));
+      page_.module->FreeString(outs[i].text);
+    } else if (param.type == VT_BOOL) {
+      outValues.emplace_back(outs[i].flag != VARIANT_FALSE);
+    } else {
+      outValues.emplace_back(outs[i].number);
+    }
+  }
+  QJSValue returned = FromVariant(*page_.module, result);
+  page_.module->ClearVariant(result);
+  if (FAILED(hr)) {
+    ThrowHResult(*page_.engine, qualified, hr);
+    return {};
+  }
+  if (outValues.size() == 1) return outValues.front();
+  if (outValues.size() > 1) {
+    QJSValue array = page_.engine->newArray(static_cast<uint>(outValues.size()));
+    for (size_t i = 0; i < outValues.size(); ++i) {
+      array.setProperty(static_cast<quint32>(i), outValues[i]);
+    }
+    return array;
+  }
+  return returned;
+}
+
+void ScriptControl::OnEvent(DISPID dispid, const DISPPARAMS& params) {
+  auto found = handlers_.find(dispid);
+  if (found == handlers_.end()) return;
+  // A handler may replace itself; keep the one being called alive.
+  QJSValue handler = found->second;
+  QJSValueList args;
+  for (UINT i = params.cArgs; i-- > 0;) {
+    args << FromVariant(*page_.module, params.rgvarg[i]);
+  }
+  const QJSValue outcome = handler.call(args);
+  if (outcome.isError()) {
+    const EventInfo* event = members_.FindEvent(dispid);
+    const QString name = event != nullptr ? ToQString(event->name) : QString::number(dispid);
+    page_.ReportError(QStringLiteral("in %1 handler: %2 (line %3)")
+                          .arg(Qualified(name), outcome.toString(),
+                               outcome.property(QStringLiteral("lineNumber")).toString()));
+  }
+}
+
+void ScriptControl::Resize(int width, int height) {
+  size_ = QSize(width, height);
+  if (!windowless_) return;
+  if (widget_) {
+    const QRect geometry(widget_->pos(), size_);
+    const RECT rect{geometry.left(), geometry.top(), geometry.left() + width,
+                    geometry.top() + height};
+    windowless_->SetObjectRects(&rect, &rect);
+    return;
+  }
+  LRESULT ignored = 0;
+  windowless_->OnWindowMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &ignored);
+}
+
+void ScriptControl::SendMessage(UINT message, WPARAM wParam, int x, int y) {
+  if (!windowless_) return;
+  LRESULT ignored = 0;
+  windowless_->OnWindowMessage(message, wParam, MAKELPARAM(x, y), &ignored);
+}
+
+void ScriptControl::Mouse(MouseAction action, int x, int y) {
+  if (widget_) {
+    SendWidgetMouse(action, x, y);
+    return;
+  }
+  switch (action) {
+    case MouseAction::kPress:
+      leftDown_ = true;
+      SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+      break;
+    case MouseAction::kMove:
+      SendMessage(WM_MOUSEMOVE, leftDown_ ? MK_LBUTTON : 0, x, y);
+      break;
+    case MouseAction::kRelease:
+      leftDown_ = false;
+      SendMessage(WM_LBUTTONUP, 0, x, y);
+      break;
+    case MouseAction::kDoubleClick:
+      // As a window sees one: press, release, double-click, release.
+      SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+      SendMessage(WM_LBUTTONUP, 0, x, y);
+      SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
+      SendMessage(WM_LBUTTONUP, 0, x, y);
+      leftDown_ = false;
+      break;
+    case MouseAction::kRightPress:
+      SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, x, y);
+      SendMessage(WM_RBUTTONUP, 0, x, y);
+      break;
+  }
+}
+
+void ScriptControl::SendWidgetMouse(MouseAction action, int x, int y) {
+  const QPointF local(x, y);
+  const QPointF global = widget_->mapToGlobal(local);
+  auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget_, &event);
+  };
+  switch (action) {
+    case MouseAction::kPress:
+      leftDown_ = true;
+      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+      break;
+    case MouseAction::kMove:
+      send(QEvent::MouseMove, Qt::NoButton, leftDown_ ? Qt::LeftButton : Qt::NoButton);
+      break;
+    case MouseAction::kRelease:
+      leftDown_ = false;
+      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+      break;
+    case MouseAction::kDoubleClick:
+      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+      send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
+      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+      leftDown_ = false;
+      break;
+    case MouseAction::kRightPress:
+      send(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton);
+      send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton);
+      break;
+  }
+}
+
+QImage ScriptControl::Snapshot() {
+  QImage image(size_, QImage::Format_ARGB32);
+  if (image.isNull() || !view_) return {};
+  image.fill(Qt::white);
+  VarnSurface surface{reinterpret_cast<uint32_t*>(image.bits()), image.width(), image.height(),
+                      static_cast<int32_t>(image.bytesPerLine())};
+  const RECTL bounds{0, 0, image.width(), image.height()};
+  const HRESULT hr = view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &surface,
+                                 &bounds, nullptr, nullptr, 0);
+  if (FAILED(hr)) return {};
+  return image;
+}
+
+bool ScriptControl::Activate(QWidget* parent, const QRect& rect) {
+  if (!oleObject_ || !windowless_) return false;
+  const RECT position{rect.left(), rect.top(), rect.left() + rect.width(),
+                      rect.top() + rect.height()};
+  com::ComRef<IOleClientSite> site;
+  oleObject_->GetClientSite(site.Out());
+  if (FAILED(oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, parent,
+                                &position))) {
+    return false;
+  }
+  HWND window = nullptr;
+  if (FAILED(windowless_->GetWindow(&window)) || window == nullptr) return false;
+  widget_ = static_cast<QWidget*>(window);
+  size_ = rect.size();
+  return true;
+}
+
+}  // namespace varn::host
