@@ -100,14 +100,19 @@ inline constexpr size_t kReservedStrokePoints = 1024;
 class CDrawingControl final
     : public ui::Control<com::TableDispatch<CDrawingControl, IID_IDrawingControl>,
                          com::EventSource<DIID__IDrawingControlEvents>,
-                         com::ProvideClassInfo<DIID__IDrawingControlEvents>, com::ObjectSafety,
-                         com::SupportErrorInfo<IID_IDrawingControl>, com::NoPropertyPages,
-                         NoQuickActivate, NoPersistStorage, NoDataObject> {
+                         com::ProvideClassInfo<CDrawingControl, DIID__IDrawingControlEvents>,
+                         com::ObjectSafety, com::SupportErrorInfo<IID_IDrawingControl>,
+                         com::NoPropertyPages, NoQuickActivate, NoPersistStorage, NoDataObject> {
  public:
   CDrawingControl();
   ~CDrawingControl() override;
 
+  static constexpr com::TypeNames kTypeNames{u"DrawingControl", u"IDrawingControl",
+                                             u"_IDrawingControlEvents"};
+  static constexpr const CLSID& kClassId = CLSID_DrawingControl;
   static std::span<const com::DispatchMember<CDrawingControl>> DispatchMembers();
+  // _IDrawingControlEvents: what Fire sends for each DrawingEvent.
+  static std::span<const com::MemberInfo> EventMembers();
 
   // Canvas size and zoom.
   HRESULT get_zoomValue(int32_t* value);

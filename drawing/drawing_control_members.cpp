@@ -1,5 +1,6 @@
 // IDrawingControl as one table: names, dispids, kinds and argument names, the
-// source of GetIDsOfNames, Invoke's checks and the type library.
+// source of GetIDsOfNames, Invoke's checks and the type library; and the rows
+// of _IDrawingControlEvents, which the page's handlers are bound by.
 #include "drawing/drawing_control.h"
 
 namespace varn::drawing {
@@ -80,6 +81,29 @@ std::span<const com::DispatchMember<CDrawingControl>> CDrawingControl::DispatchM
       M::Put<&C::put_Cookie>(u"Cookie", kDispCookie),
   };
   return kMembers;
+}
+
+std::span<const com::MemberInfo> CDrawingControl::EventMembers() {
+  using com::EventMember;
+  static constexpr com::MemberInfo kEvents[] = {
+      EventMember<VT_I4, VT_I4>(u"OnSizeChange", kOnSizeChange, {u"nWidth", u"nHeight"}),
+      EventMember<VT_I4>(u"OnAddLayer", kOnAddLayer, {u"nId"}),
+      EventMember<VT_I4>(u"OnDeleteLayer", kOnDeleteLayer, {u"nIndex"}),
+      EventMember<VT_I4, VT_I4>(u"OnSelectLayer", kOnSelectLayer, {u"nOldIndex", u"nNewIndex"}),
+      EventMember<VT_I4, VT_I4>(u"OnMoveLayer", kOnMoveLayer, {u"nLayer1", u"nLayer2"}),
+      EventMember<VT_I4, VT_BOOL>(u"OnToggleLayerVisibility", kOnToggleLayerVisibility,
+                                  {u"nIndex", u"bVisible"}),
+      EventMember<>(u"OnInvalidateInfo", kOnInvalidateInfo),
+      EventMember<VT_I4, VT_I4, VT_BOOL, VT_BOOL>(u"OnUpdateLayerInfo", kOnUpdateLayerInfo,
+                                                  {u"nIndex", u"nId", u"bSelected", u"bVisible"}),
+      EventMember<VT_I4>(u"OnChangeTab", kOnChangeTab, {u"nType"}),
+      EventMember<VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR>(
+          u"OnUploadFile", kOnUploadFile, {u"bstrID", u"bstrName", u"bstrPath", u"bstrSize"}),
+      EventMember<VT_I4>(u"OnUploadFileComplete", kOnUploadFileComplete, {u"nResult"}),
+      EventMember<>(u"OnUpdateColor", kOnUpdateColor),
+      EventMember<VT_I4, VT_I4>(u"OnMoveImage", kOnMoveImage, {u"nXDiff", u"nYDiff"}),
+  };
+  return kEvents;
 }
 
 }  // namespace varn::drawing

@@ -1,19 +1,39 @@
 // IProvideClassInfo2 for a control whose default source is kEventIid, as a
-// listed interface of a ComObject.
+// listed interface of a ComObject. Derived also lists TableDispatch and
+// declares its class and event interface:
+//   static constexpr TypeNames kTypeNames{...};
+//   static constexpr const CLSID& kClassId = CLSID_...;
+//   static std::span<const MemberInfo> EventMembers();
 #pragma once
 
+#include <new>
+#include <span>
+#include <vector>
+
 #include "platform/com/class_info.h"
+#include "platform/com/type_description.h"
 
 namespace varn::com {
 
-template <const IID& kEventIid>
+template <typename Derived, const IID& kEventIid>
 class ProvideClassInfo : public IProvideClassInfo2 {
  public:
-  // FIXME: answers E_NOTIMPL until the module carries a type library.
+  // A new class type info each time, with its own copy of both tables.
   HRESULT GetClassInfo(ITypeInfo** typeInfo) override {
     if (typeInfo == nullptr) return E_POINTER;
     *typeInfo = nullptr;
-    return E_NOTIMPL;
+    try {
+      const std::span<const MemberInfo> events = Derived::EventMembers();
+      return CreateClassTypeInfo(
+          {Derived::kTypeNames.className,
+           Derived::kClassId,
+           Derived::DescribeScriptInterface(),
+           {Derived::kTypeNames.eventInterface, kEventIid, InterfaceRole::kEvents,
+            std::vector<MemberInfo>(events.begin(), events.end())}},
+          typeInfo);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
 
   HRESULT GetGUID(DWORD guidKind, GUID* guid) override {

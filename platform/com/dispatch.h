@@ -3,7 +3,7 @@
 
 #include "platform/com/unknown.h"
 
-// Type information is not served yet; only its pointer type is needed.
+// Declared in type_info.h; only its pointer type is needed here.
 struct ITypeInfo;
 
 // {00020400-0000-0000-C000-000000000046}

@@ -28,6 +28,17 @@ struct MemberInfo {
   ArgNames argNames;
 };
 
+// A row of an event interface: a method of the page's sink that the control
+// calls with in arguments of the listed types, in declaration order.
+//   EventMember<VT_I4, VT_I4>(u"OnSizeChange", 1, {u"nWidth", u"nHeight"})
+template <VARTYPE... kTypes>
+constexpr MemberInfo EventMember(const char16_t* name, DISPID dispid, ArgNames argNames = {}) {
+  static_assert(sizeof...(kTypes) <= kMaxDispatchArgs, "too many arguments");
+  static_assert(((kTypes == VT_I4 || kTypes == VT_BOOL || kTypes == VT_BSTR) && ...),
+                "events carry VT_I4, VT_BOOL or VT_BSTR");
+  return {name, dispid, MemberKind::kMethod, VT_EMPTY, sizeof...(kTypes), {kTypes...}, argNames};
+}
+
 // The scripting type of a member function's parameter.
 template <typename T>
 struct ScriptType;

@@ -2,12 +2,19 @@
 // ComObject. Derived provides
 //   static std::span<const DispatchMember<Derived>> DispatchMembers();
 // and QueryInterface then answers kScriptIid and IDispatch with this interface.
+// A Derived that also declares
+//   static constexpr TypeNames kTypeNames{...};
+// offers the table as type information; one without it offers none.
 #pragma once
 
+#include <new>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "platform/com/dispatch.h"
 #include "platform/com/dispatch_table.h"
+#include "platform/com/type_description.h"
 
 namespace varn::com {
 
@@ -19,14 +26,37 @@ class TableDispatch : public IDispatch {
 
   HRESULT GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
-    *count = 0;
+    *count = Described() ? 1 : 0;
     return S_OK;
   }
 
-  // FIXME: no type information until the module carries a type library.
-  HRESULT GetTypeInfo(UINT /*index*/, LCID /*lcid*/, ITypeInfo** typeInfo) override {
-    if (typeInfo != nullptr) *typeInfo = nullptr;
-    return E_NOTIMPL;
+  // A new type info of the scripting interface each time; it keeps its own
+  // copy of the table's rows.
+  HRESULT GetTypeInfo(UINT index, LCID /*lcid*/, ITypeInfo** typeInfo) override {
+    if (typeInfo == nullptr) return E_POINTER;
+    *typeInfo = nullptr;
+    if constexpr (Described()) {
+      if (index != 0) return DISP_E_BADINDEX;
+      try {
+        return CreateInterfaceTypeInfo(DescribeScriptInterface(), typeInfo);
+      } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+      }
+    } else {
+      // It counts no type information, so every index is out of range.
+      return DISP_E_BADINDEX;
+    }
+  }
+
+  // The scripting interface as its type information describes it. May throw
+  // std::bad_alloc.
+  static InterfaceDescription DescribeScriptInterface() {
+    std::vector<MemberInfo> rows;
+    for (const DispatchMember<Derived>& row : Derived::DispatchMembers()) {
+      rows.push_back(row.info);
+    }
+    return {Derived::kTypeNames.scriptInterface, kScriptIid, InterfaceRole::kScripting,
+            std::move(rows)};
   }
 
   HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID /*lcid*/,
@@ -44,6 +74,12 @@ class TableDispatch : public IDispatch {
                               riid, flags, params, result, argErr);
     Release();
     return hr;
+  }
+
+ private:
+  // Asked only from member bodies, where Derived is complete.
+  static constexpr bool Described() {
+    return requires { Derived::kTypeNames; };
   }
 };
 

@@ -66,6 +66,9 @@ inline constexpr WORD TYPEFLAG_FDISPATCHABLE = 0x1000;
 
 inline constexpr MEMBERID MEMBERID_NIL = -1;
 
+constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
+constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = static_cast<HRESULT>(0x8002802B);
+
 // A type: vt, and for VT_PTR the pointed-to type.
 struct TYPEDESC {
   union {

@@ -39,7 +39,7 @@ TEST_F(DispatchTable, ScriptInterfaceAndDispatchAreOneInterface) {
   static_cast<IUnknown*>(script)->Release();
   UINT count = 7;
   EXPECT_EQ(dispatch_->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(count, 1u);
 }
 
 TEST_F(DispatchTable, NamesMatchWithoutRegardToCase) {

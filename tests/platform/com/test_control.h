@@ -28,6 +28,10 @@ inline constexpr IID IID_ITestControl{
 inline constexpr IID DIID_ITestControlEvents{
     0x6F1A2C3D, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0xA0, 0x02}};
 
+// {6F1A2C3D-0000-4000-8000-00000000A003}
+inline constexpr CLSID CLSID_TestControl{
+    0x6F1A2C3D, 0x0000, 0x4000, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0xA0, 0x03}};
+
 enum TestDispid : DISPID {
   kCount = 1,
   kName = 2,
@@ -41,14 +45,25 @@ enum TestDispid : DISPID {
   kFireTwice = 10,
 };
 constexpr DISPID kOnChanged = 1;
+constexpr DISPID kOnCleared = 2;
 
 class CTestControl
     : public ComObject<TableDispatch<CTestControl, IID_ITestControl>, IPersistStreamInit,
                        EventSource<DIID_ITestControlEvents>,
-                       ProvideClassInfo<DIID_ITestControlEvents>, ObjectSafety,
+                       ProvideClassInfo<CTestControl, DIID_ITestControlEvents>, ObjectSafety,
                        SupportErrorInfo<IID_ITestControl>, NoPropertyPages> {
  public:
+  static constexpr TypeNames kTypeNames{u"TestControl", u"ITestControl", u"_ITestControlEvents"};
+  static constexpr const CLSID& kClassId = CLSID_TestControl;
   static std::span<const DispatchMember<CTestControl>> DispatchMembers();
+  static std::span<const MemberInfo> EventMembers() {
+    static constexpr MemberInfo kEvents[] = {
+        EventMember<VT_I4, VT_BOOL, VT_BSTR>(u"OnChanged", kOnChanged,
+                                             {u"nCount", u"bEnabled", u"bstrName"}),
+        EventMember<>(u"OnCleared", kOnCleared),
+    };
+    return kEvents;
+  }
 
   HRESULT get_count(int32_t* value) {
     *value = count_;
