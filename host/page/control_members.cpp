@@ -12,8 +12,8 @@ namespace {
 using com::ComRef;
 
 std::u16string TakeString(const ModuleLink& module, BSTR text) {
-  std::u16string copy = text != nullptr ? std::u16string(text, module.StringLength(text))
-                                        : std::u16string();
+  std::u16string copy =
+      text != nullptr ? std::u16string(text, module.StringLength(text)) : std::u16string();
   module.FreeString(text);
   return copy;
 }
@@ -101,26 +101,27 @@ ControlMembers ControlMembers::Read(const ModuleLink& module, IDispatch& control
   if (FAILED(control.GetTypeInfo(0, 0, interfaceInfo.Out())) || !interfaceInfo) {
     throw std::runtime_error("the control offers no type information");
   }
-  ForEachFunction(module, *interfaceInfo.Get(),
-                  [&](const FUNCDESC& desc, const std::vector<std::u16string>& names) {
-    if (names.empty()) return;
-    MemberInfo& member = result.members_[LowerCase(names[0])];
-    member.name = names[0];
-    member.dispid = desc.memid;
-    if (desc.invkind == INVOKE_PROPERTYGET) {
-      member.gettable = true;
-    } else if (desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF) {
-      member.puttable = true;
-      if (desc.cParams >= 1) member.putType = ReadParam(desc.lprgelemdescParam[0], {}).type;
-    } else {
-      member.method = true;
-      for (SHORT i = 0; i < desc.cParams; ++i) {
-        const size_t at = static_cast<size_t>(i) + 1;
-        std::u16string name = at < names.size() ? names[at] : u"argument";
-        member.params.push_back(ReadParam(desc.lprgelemdescParam[i], std::move(name)));
-      }
-    }
-  });
+  ForEachFunction(
+      module, *interfaceInfo.Get(),
+      [&](const FUNCDESC& desc, const std::vector<std::u16string>& names) {
+        if (names.empty()) return;
+        MemberInfo& member = result.members_[LowerCase(names[0])];
+        member.name = names[0];
+        member.dispid = desc.memid;
+        if (desc.invkind == INVOKE_PROPERTYGET) {
+          member.gettable = true;
+        } else if (desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF) {
+          member.puttable = true;
+          if (desc.cParams >= 1) member.putType = ReadParam(desc.lprgelemdescParam[0], {}).type;
+        } else {
+          member.method = true;
+          for (SHORT i = 0; i < desc.cParams; ++i) {
+            const size_t at = static_cast<size_t>(i) + 1;
+            std::u16string name = at < names.size() ? names[at] : u"argument";
+            member.params.push_back(ReadParam(desc.lprgelemdescParam[i], std::move(name)));
+          }
+        }
+      });
 
   ComRef<IProvideClassInfo> provider = ComRef<IDispatch>::Share(&control).As<IProvideClassInfo>();
   ComRef<ITypeInfo> classInfo;
@@ -137,9 +138,9 @@ ControlMembers ControlMembers::Read(const ModuleLink& module, IDispatch& control
   }
   ForEachFunction(module, *source.Get(),
                   [&](const FUNCDESC& desc, const std::vector<std::u16string>& names) {
-    if (names.empty()) return;
-    result.events_[desc.memid] = {names[0], {names.begin() + 1, names.end()}};
-  });
+                    if (names.empty()) return;
+                    result.events_[desc.memid] = {names[0], {names.begin() + 1, names.end()}};
+                  });
   return result;
 }
 

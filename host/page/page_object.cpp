@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QJSEngine>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "host/page/script_values.h"
@@ -77,10 +78,9 @@ QObject* PageObject::create(const QString& className, int width, int height) {
     return nullptr;
   }
   if (width < 0 || height < 0 || width > kMaxControlSide || height > kMaxControlSide) {
-    page_.engine->throwError(QJSValue::RangeError,
-                             QStringLiteral("a control of %1 x %2 does not fit on a page")
-                                 .arg(width)
-                                 .arg(height));
+    page_.engine->throwError(
+        QJSValue::RangeError,
+        QStringLiteral("a control of %1 x %2 does not fit on a page").arg(width).arg(height));
     return nullptr;
   }
   com::ComRef<IUnknown> object;
@@ -89,19 +89,29 @@ QObject* PageObject::create(const QString& className, int width, int height) {
     ThrowHResult(*page_.engine, QStringLiteral("creating ") + className, hr);
     return nullptr;
   }
+  QString error;
+  ScriptControl* control = AddControl(std::move(object), width, height, &error);
+  if (control == nullptr) {
+    page_.engine->throwError(QJSValue::TypeError, className + QStringLiteral(": ") + error);
+  }
+  return control;
+}
+
+ScriptControl* PageObject::AddControl(com::ComRef<IUnknown> object, int width, int height,
+                                      QString* error) {
   ScriptControl* control = nullptr;
   try {
     control = new ScriptControl(page_, std::move(object), site_.Get(), this);
-  } catch (const std::exception& error) {
-    page_.engine->throwError(QJSValue::TypeError,
-                             className + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+  } catch (const std::exception& failure) {
+    if (error != nullptr) *error = QString::fromUtf8(failure.what());
     return nullptr;
   }
   controls_.push_back(control);
   if (window_ != nullptr) {
     const QRect place = window_->PlaceControl(width, height);
     if (!control->Activate(window_->Stage(), place)) {
-      page_.ReportError(className + QStringLiteral(" could not be shown in the page's window"));
+      page_.ReportError(control->className() +
+                        QStringLiteral(" could not be shown in the page's window"));
     }
   }
   control->Resize(width, height);
@@ -120,15 +130,16 @@ void PageObject::mouse(QObject* object, const QString& action, int x, int y) {
   ScriptControl* control = ControlOf(object);
   if (control == nullptr) return;
   static const std::pair<const char*, MouseAction> kActions[] = {
-      {"press", MouseAction::kPress},
-      {"move", MouseAction::kMove},
-      {"release", MouseAction::kRelease},
-      {"doubleClick", MouseAction::kDoubleClick},
+      {"press", MouseAction::kPress},           {"move", MouseAction::kMove},
+      {"release", MouseAction::kRelease},       {"doubleClick", MouseAction::kDoubleClick},
       {"rightPress", MouseAction::kRightPress},
   };
+  // Client coordinates travel as signed 16-bit halves of a message's lParam.
+  const int clampedX = std::clamp(x, -32768, 32767);
+  const int clampedY = std::clamp(y, -32768, 32767);
   for (const auto& [name, value] : kActions) {
     if (action == QLatin1String(name)) {
-      control->Mouse(value, x, y);
+      control->Mouse(value, clampedX, clampedY);
       return;
     }
   }

@@ -73,6 +73,10 @@ class PageObject final : public QObject {
   Q_INVOKABLE QObject* list(const QString& title, const QJSValue& handler);
   Q_INVOKABLE QObject* label(const QString& text);
 
+  // Puts object (a new control) on the page with a client area of width ×
+  // height; null with *error set when it is not a scriptable control.
+  ScriptControl* AddControl(com::ComRef<IUnknown> object, int width, int height, QString* error);
+
   const QStringList& Snapshots() const { return snapshots_; }
   // Disconnects and releases every control; the page is over.
   void CloseControls();
@@ -94,8 +98,9 @@ class PageObject final : public QObject {
   bool interactive_ = false;
 };
 
-// The script that makes `page`, `console` and `print` out of a PageObject:
-// evaluating it gives a function that takes the PageObject.
+// The script that makes `page` and `console` out of a PageObject: evaluating
+// it gives a function that takes the PageObject and answers {page, console,
+// wrap}, wrap turning a ScriptControl into the control a script uses.
 extern const char* const kPagePrelude;
 
 }  // namespace varn::host

@@ -95,7 +95,7 @@ const char* const kPagePrelude = R"js(
   for (const level of ['log', 'info', 'warn', 'error', 'debug']) {
     console[level] = function (...args) { native.print(text(args)); };
   }
-  return { page: Object.freeze(page), console: Object.freeze(console) };
+  return { page: Object.freeze(page), console: Object.freeze(console), wrap: wrap };
 })
 )js";
 

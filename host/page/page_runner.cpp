@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJSEngine>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,7 +16,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "host/page/page_object.h"
+#include "host/page/script_page.h"
 #include "host/site/embedded_site.h"
 
 namespace varn::host {
@@ -44,15 +43,6 @@ QString RandomHex(int bytes) {
   for (int i = 0; i < bytes; ++i) {
     text += QStringLiteral("%1").arg(device() & 0xFF, 2, 16, QLatin1Char('0'));
   }
-  return text;
-}
-
-QString Describe(const QJSValue& error) {
-  QString text = error.toString();
-  const QJSValue line = error.property(QStringLiteral("lineNumber"));
-  if (!line.isUndefined()) text += QStringLiteral(" (line %1)").arg(line.toInt());
-  const QString stack = error.property(QStringLiteral("stack")).toString();
-  if (!stack.isEmpty()) text += QStringLiteral("\n  ") + stack.split('\n').join("\n  ");
   return text;
 }
 
@@ -83,9 +73,9 @@ void WriteSession(const QString& path, const QJsonObject& session, Console& cons
 
 int RunPage(const PageOptions& options, std::ostream& out) {
   Console console(out);
-  const QString outputDir = QFileInfo(options.outputDir.isEmpty() ? QStringLiteral("page-output")
-                                                                  : options.outputDir)
-                                .absoluteFilePath();
+  const QString outputDir =
+      QFileInfo(options.outputDir.isEmpty() ? QStringLiteral("page-output") : options.outputDir)
+          .absoluteFilePath();
   if (!QDir().mkpath(outputDir)) {
     console.Line(QStringLiteral("cannot make the output folder %1").arg(outputDir));
     return kPageCannotStart;
@@ -112,8 +102,8 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   std::unique_ptr<EmbeddedSite> site;
   if (options.siteUrl.isEmpty()) {
     SiteOptions siteOptions;
-    const QString siteDir = options.siteDir.isEmpty() ? QDir(outputDir).filePath("site")
-                                                      : options.siteDir;
+    const QString siteDir =
+        options.siteDir.isEmpty() ? QDir(outputDir).filePath("site") : options.siteDir;
     siteOptions.directory = QFileInfo(siteDir).absoluteFilePath().toStdString();
     settings.cookie = QStringLiteral("varnsession=") + RandomHex(16);
     settings.fileKey = RandomHex(16);
@@ -147,57 +137,43 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   int errors = 0;
   QStringList snapshots;
   {
-    QJSEngine engine;
     std::unique_ptr<PageWindow> window;
     if (options.windowed) {
       window = std::make_unique<PageWindow>(QFileInfo(options.script).fileName());
     }
-    PageContext page;
-    page.engine = &engine;
-    page.module = module.get();
-    page.print = [&console, &window](const QString& line) {
-      console.Line(line);
-      if (window) window->AppendLog(line);
-    };
-    auto* native = new PageObject(page, settings, window.get());
-    QJSEngine::setObjectOwnership(native, QJSEngine::CppOwnership);
-
-    const QJSValue made = engine.evaluate(QString::fromUtf8(kPagePrelude), QStringLiteral("prelude"))
-                              .call({engine.newQObject(native)});
-    if (made.isError()) {
-      console.Line(QStringLiteral("the page prelude failed: ") + Describe(made));
-      delete native;
+    std::unique_ptr<ScriptPage> page;
+    try {
+      page = std::make_unique<ScriptPage>(*module, settings, window.get(),
+                                          [&console, &window](const QString& line) {
+                                            console.Line(line);
+                                            if (window) window->AppendLog(line);
+                                          });
+    } catch (const std::exception& error) {
+      console.Line(QString::fromUtf8(error.what()));
       return kPageCannotStart;
     }
-    engine.globalObject().setProperty(QStringLiteral("page"), made.property("page"));
-    engine.globalObject().setProperty(QStringLiteral("console"), made.property("console"));
-
     if (window) window->Window()->show();
-    const QJSValue outcome = engine.evaluate(script, QFileInfo(options.script).absoluteFilePath());
-    if (outcome.isError()) page.ReportError(Describe(outcome));
+    page->Evaluate(script, QFileInfo(options.script).absoluteFilePath());
 
     if (window) {
       if (!options.screenshot.isEmpty()) {
         // Let the window lay out and paint before it is grabbed.
         QTimer::singleShot(300, [&] {
           if (!window->Window()->grab().save(options.screenshot, "PNG")) {
-            page.ReportError(QStringLiteral("the screenshot %1 could not be written")
-                                 .arg(options.screenshot));
+            page->Native().fail(
+                QStringLiteral("the screenshot %1 could not be written").arg(options.screenshot));
           }
           QApplication::quit();
         });
       }
       QApplication::exec();
     }
-    native->CloseControls();
-    snapshots = native->Snapshots();
-    errors = page.errors;
-    delete native;
-    engine.collectGarbage();
+    page->Close();
+    snapshots = page->Native().Snapshots();
+    errors = page->Errors();
   }
 
-  const std::vector<StoredFile> stored =
-      site ? site->Stored() : std::vector<StoredFile>();
+  const std::vector<StoredFile> stored = site ? site->Stored() : std::vector<StoredFile>();
   if (site) {
     site->Stop();
     console.Line(QStringLiteral("site stored %1 file(s):").arg(stored.size()));

@@ -25,8 +25,8 @@ struct PageOptions {
 
 // Exit codes of a run.
 inline constexpr int kPageSucceeded = 0;
-inline constexpr int kPageFailed = 1;        // a script error, a failed handler, page.fail
-inline constexpr int kPageCannotStart = 2;   // no module, no site, no script
+inline constexpr int kPageFailed = 1;       // a script error, a failed handler, page.fail
+inline constexpr int kPageCannotStart = 2;  // no module, no site, no script
 
 // Console lines go to out; the run's outcome is the exit code.
 int RunPage(const PageOptions& options, std::ostream& out);

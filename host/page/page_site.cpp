@@ -31,14 +31,14 @@ bool PageDialogs::Serves() const {
   return !interactive_ || !fileAnswers_.empty() || !messageAnswers_.empty();
 }
 
-HRESULT PageDialogs::ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName, BSTR,
-                                    uint32_t, BSTR* path) {
+HRESULT PageDialogs::ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName, BSTR, uint32_t,
+                                    BSTR* path) {
   if (path == nullptr) return E_POINTER;
   *path = nullptr;
   const ModuleLink& module = *page_.module;
-  QString line = QStringLiteral("file dialog (%1")
-                     .arg(kind == kHostFileDialogSave ? QStringLiteral("save")
-                                                      : QStringLiteral("open"));
+  QString line =
+      QStringLiteral("file dialog (%1")
+          .arg(kind == kHostFileDialogSave ? QStringLiteral("save") : QStringLiteral("open"));
   const QString filters = DescribeFilter(module, filter);
   if (!filters.isEmpty()) line += QStringLiteral(", ") + filters;
   const QString suggested = Text(module, initialName);
@@ -54,9 +54,8 @@ HRESULT PageDialogs::ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName,
   const QString chosen = *fileAnswers_.front();
   fileAnswers_.pop_front();
   page_.print(line + chosen);
-  *path = module.AllocString(
-      std::u16string_view(reinterpret_cast<const char16_t*>(chosen.utf16()),
-                          static_cast<size_t>(chosen.size())));
+  *path = module.AllocString(std::u16string_view(reinterpret_cast<const char16_t*>(chosen.utf16()),
+                                                 static_cast<size_t>(chosen.size())));
   return *path != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -46,7 +46,11 @@ void PageButton::RunHandler() {
 }
 
 void PageButton::setColor(const QString& color) {
-  if (widget_) widget_->setStyleSheet(QStringLiteral("background-color: %1;").arg(color));
+  // With a border of its own the style draws the colour flat, as a swatch.
+  if (widget_) {
+    widget_->setStyleSheet(
+        QStringLiteral("background-color: %1; border: 1px solid #606060;").arg(color));
+  }
 }
 
 void PageButton::Attach(QAbstractButton* widget) {
@@ -152,14 +156,15 @@ void PageWindow::StartSection(const QString& title) {
 
 void PageWindow::AddButton(PageButton& button, const QString& color) {
   auto* widget = new QPushButton(color.isEmpty() ? button.label() : QString());
-  if (!color.isEmpty()) {
-    widget->setFixedSize(22, 22);
-    widget->setToolTip(color);
-    widget->setStyleSheet(QStringLiteral("background-color: %1;").arg(color));
-  }
   QBoxLayout* row = CurrentRow();
   row->insertWidget(row->count() - 1, widget);  // before the row's stretch
   button.Attach(widget);
+  if (!color.isEmpty()) {
+    widget->setCheckable(false);
+    widget->setFixedSize(22, 22);
+    widget->setToolTip(color);
+    button.setColor(color);
+  }
 }
 
 void PageWindow::AddList(PageList& list, const QString& title) {

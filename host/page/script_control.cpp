@@ -34,8 +34,8 @@ class ControlEventSink final : public com::ComObject<IDispatch> {
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return DISP_E_UNKNOWNNAME;
   }
-  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                 EXCEPINFO*, UINT*) override {
+  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                 UINT*) override {
     if (result != nullptr) *result = VARIANT{};
     const DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (owner_ != nullptr) owner_->OnEvent(dispid, params != nullptr ? *params : none);
@@ -89,8 +89,8 @@ struct OutSlot {
 
 }  // namespace
 
-ScriptControl::ScriptControl(PageContext& page, com::ComRef<IUnknown> object,
-                             IOleClientSite* site, QObject* parent)
+ScriptControl::ScriptControl(PageContext& page, com::ComRef<IUnknown> object, IOleClientSite* site,
+                             QObject* parent)
     : QObject(parent), page_(page) {
   dispatch_ = object.As<IDispatch>();
   if (!dispatch_) throw std::runtime_error("the object has no dispatch interface");
@@ -173,8 +173,8 @@ QJSValue ScriptControl::get(const QString& name) {
   const MemberInfo* member = Find(name, "read");
   if (member == nullptr) return {};
   if (!member->gettable) {
-    page_.engine->throwError(QJSValue::TypeError,
-                             Qualified(ToQString(member->name)) + QStringLiteral(" cannot be read"));
+    page_.engine->throwError(QJSValue::TypeError, Qualified(ToQString(member->name)) +
+                                                      QStringLiteral(" cannot be read"));
     return {};
   }
   VARIANT result{};
@@ -419,8 +419,8 @@ QImage ScriptControl::Snapshot() {
   VarnSurface surface{reinterpret_cast<uint32_t*>(image.bits()), image.width(), image.height(),
                       static_cast<int32_t>(image.bytesPerLine())};
   const RECTL bounds{0, 0, image.width(), image.height()};
-  const HRESULT hr = view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &surface,
-                                 &bounds, nullptr, nullptr, 0);
+  const HRESULT hr = view_->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &surface, &bounds,
+                                 nullptr, nullptr, 0);
   if (FAILED(hr)) return {};
   return image;
 }

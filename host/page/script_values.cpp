@@ -11,9 +11,8 @@ namespace varn::host {
 namespace {
 
 BSTR AllocFromQString(const ModuleLink& module, const QString& text) {
-  return module.AllocString(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size())));
+  return module.AllocString(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<size_t>(text.size())));
 }
 
 bool SetString(const ModuleLink& module, const QString& text, VARIANT& variant, QString* error) {
@@ -29,8 +28,8 @@ bool SetString(const ModuleLink& module, const QString& text, VARIANT& variant, 
 
 }  // namespace
 
-bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared,
-               VARIANT& variant, QString* error) {
+bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared, VARIANT& variant,
+               QString* error) {
   variant = VARIANT{};
   if (value.isUndefined()) return true;  // VT_EMPTY
   if (value.isNull()) {

@@ -16,8 +16,8 @@ namespace varn::host {
 // An argument for a parameter of type declared (VT_I4, VT_BOOL or VT_BSTR).
 // Strings are the module's; the caller clears the variant through it. False,
 // with *error set, for a value no parameter takes (objects, functions).
-bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared,
-               VARIANT& variant, QString* error);
+bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared, VARIANT& variant,
+               QString* error);
 
 // A result or event argument as a script value; undefined for VT_EMPTY.
 QJSValue FromVariant(const ModuleLink& module, const VARIANT& variant);

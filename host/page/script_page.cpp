@@ -1,0 +1,50 @@
+#include "host/page/script_page.h"
+
+#include <stdexcept>
+
+namespace varn::host {
+
+QString DescribeScriptError(const QJSValue& error) {
+  QString text = error.toString();
+  const QJSValue line = error.property(QStringLiteral("lineNumber"));
+  if (!line.isUndefined()) text += QStringLiteral(" (line %1)").arg(line.toInt());
+  const QString stack = error.property(QStringLiteral("stack")).toString();
+  if (!stack.isEmpty()) text += QStringLiteral("\n  ") + stack.split('\n').join("\n  ");
+  return text;
+}
+
+ScriptPage::ScriptPage(const ModuleLink& module, const PageSettings& settings, PageWindow* window,
+                       std::function<void(const QString&)> print) {
+  context_.engine = &engine_;
+  context_.module = &module;
+  context_.print = std::move(print);
+  native_ = std::make_unique<PageObject>(context_, settings, window);
+  QJSEngine::setObjectOwnership(native_.get(), QJSEngine::CppOwnership);
+  const QJSValue made = engine_.evaluate(QString::fromUtf8(kPagePrelude), QStringLiteral("prelude"))
+                            .call({engine_.newQObject(native_.get())});
+  if (made.isError()) {
+    throw std::runtime_error("the page prelude failed: " + DescribeScriptError(made).toStdString());
+  }
+  engine_.globalObject().setProperty(QStringLiteral("page"), made.property("page"));
+  engine_.globalObject().setProperty(QStringLiteral("console"), made.property("console"));
+  wrap_ = made.property("wrap");
+}
+
+QJSValue ScriptPage::AddControl(com::ComRef<IUnknown> object, int width, int height) {
+  QString error;
+  ScriptControl* control = native_->AddControl(std::move(object), width, height, &error);
+  if (control == nullptr) return engine_.newErrorObject(QJSValue::TypeError, error);
+  return wrap_.call({engine_.newQObject(control)});
+}
+
+ScriptPage::~ScriptPage() { Close(); }
+
+void ScriptPage::Close() { native_->CloseControls(); }
+
+QJSValue ScriptPage::Evaluate(const QString& code, const QString& fileName) {
+  QJSValue outcome = engine_.evaluate(code, fileName);
+  if (outcome.isError()) context_.ReportError(DescribeScriptError(outcome));
+  return outcome;
+}
+
+}  // namespace varn::host
