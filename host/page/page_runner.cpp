@@ -69,6 +69,114 @@ void WriteSession(const QString& path, const QJsonObject& session, Console& cons
   }
 }
 
+// Starts the embedded site (into site), or takes the outside one, and tells
+// settings where to post. False, with the reason printed, when the site
+// cannot start.
+bool ConnectSite(const PageOptions& options, const QString& outputDir, PageSettings& settings,
+                 Console& console, std::unique_ptr<EmbeddedSite>& site) {
+  if (!options.siteUrl.isEmpty()) {
+    QString base = options.siteUrl;
+    if (!base.endsWith('/')) base += '/';
+    settings.siteAddress = base;
+    settings.picturePostAddress = base + QLatin1String(kPicturePostPath.substr(1));
+    settings.profilePostAddress = base + QLatin1String(kProfilePostPath.substr(1));
+    settings.cookie = options.cookie;
+    settings.fileKey = options.fileKey;
+    return true;
+  }
+  SiteOptions siteOptions;
+  const QString siteDir =
+      options.siteDir.isEmpty() ? QDir(outputDir).filePath("site") : options.siteDir;
+  siteOptions.directory = QFileInfo(siteDir).absoluteFilePath().toStdString();
+  // Fresh for every run, so that only this page's controls can post.
+  settings.cookie = QStringLiteral("varnsession=") + RandomHex(16);
+  settings.fileKey = RandomHex(16);
+  siteOptions.cookie = settings.cookie.toStdString();
+  siteOptions.formKey = settings.fileKey.toStdString();
+  siteOptions.log = [&console](std::string_view line) {
+    console.Line(QStringLiteral("site: ") +
+                 QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+  };
+  site = std::make_unique<EmbeddedSite>(std::move(siteOptions));
+  const SiteStart started = site->Start();
+  if (!started) {
+    console.Line(QStringLiteral("the site could not start: ") +
+                 QString::fromStdString(started.error));
+    return false;
+  }
+  settings.siteAddress = QString::fromStdString(site->Address());
+  settings.picturePostAddress = QString::fromStdString(site->PostUrl(PostForm::Picture));
+  settings.profilePostAddress = QString::fromStdString(site->PostUrl(PostForm::Profile));
+  console.Line(QStringLiteral("site: %1 storing in %2").arg(settings.siteAddress, siteDir));
+  return true;
+}
+
+struct PageOutcome {
+  bool started = false;
+  int errors = 0;
+  QStringList snapshots;
+};
+
+// Evaluates the page's script, then, with a window, runs it until the member
+// closes it (or the screenshot is taken).
+PageOutcome PlayPage(const PageOptions& options, const QString& script, const ModuleLink& module,
+                     const PageSettings& settings, Console& console) {
+  PageOutcome outcome;
+  std::unique_ptr<PageWindow> window;
+  if (options.windowed) {
+    window = std::make_unique<PageWindow>(QFileInfo(options.script).fileName());
+  }
+  std::unique_ptr<ScriptPage> page;
+  try {
+    page = std::make_unique<ScriptPage>(module, settings, window.get(),
+                                        [&console, &window](const QString& line) {
+                                          console.Line(line);
+                                          if (window) window->AppendLog(line);
+                                        });
+  } catch (const std::exception& error) {
+    console.Line(QString::fromUtf8(error.what()));
+    return outcome;
+  }
+  outcome.started = true;
+  if (window) window->Window()->show();
+  page->Evaluate(script, QFileInfo(options.script).absoluteFilePath());
+
+  if (window) {
+    if (!options.screenshot.isEmpty()) {
+      // Let the window lay out and paint before it is grabbed.
+      QTimer::singleShot(300, [&] {
+        if (!window->Window()->grab().save(options.screenshot, "PNG")) {
+          page->Native().fail(
+              QStringLiteral("the screenshot %1 could not be written").arg(options.screenshot));
+        }
+        QApplication::quit();
+      });
+    }
+    QApplication::exec();
+  }
+  page->Close();
+  outcome.snapshots = page->Native().Snapshots();
+  outcome.errors = page->Errors();
+  return outcome;
+}
+
+void PrintSummary(const std::vector<StoredFile>& stored, bool hasSite, const QStringList& snapshots,
+                  Console& console) {
+  if (hasSite) {
+    console.Line(QStringLiteral("site stored %1 file(s):").arg(stored.size()));
+    for (const StoredFile& file : stored) {
+      console.Line(QStringLiteral("  %1  %2 (%3 bytes)")
+                       .arg(QString::fromStdString(file.fieldName),
+                            QString::fromStdString(file.diskPath.string()))
+                       .arg(file.size));
+    }
+  }
+  if (!snapshots.isEmpty()) {
+    console.Line(QStringLiteral("snapshots:"));
+    for (const QString& snapshot : snapshots) console.Line(QStringLiteral("  ") + snapshot);
+  }
+}
+
 }  // namespace
 
 int RunPage(const PageOptions& options, std::ostream& out) {
@@ -100,94 +208,14 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   settings.windowed = options.windowed;
   settings.interactive = options.windowed && !options.play;
   std::unique_ptr<EmbeddedSite> site;
-  if (options.siteUrl.isEmpty()) {
-    SiteOptions siteOptions;
-    const QString siteDir =
-        options.siteDir.isEmpty() ? QDir(outputDir).filePath("site") : options.siteDir;
-    siteOptions.directory = QFileInfo(siteDir).absoluteFilePath().toStdString();
-    settings.cookie = QStringLiteral("varnsession=") + RandomHex(16);
-    settings.fileKey = RandomHex(16);
-    siteOptions.cookie = settings.cookie.toStdString();
-    siteOptions.formKey = settings.fileKey.toStdString();
-    siteOptions.log = [&console](std::string_view line) {
-      console.Line(QStringLiteral("site: ") +
-                   QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    };
-    site = std::make_unique<EmbeddedSite>(std::move(siteOptions));
-    const SiteStart started = site->Start();
-    if (!started) {
-      console.Line(QStringLiteral("the site could not start: ") +
-                   QString::fromStdString(started.error));
-      return kPageCannotStart;
-    }
-    settings.siteAddress = QString::fromStdString(site->Address());
-    settings.picturePostAddress = QString::fromStdString(site->PostUrl(PostForm::Picture));
-    settings.profilePostAddress = QString::fromStdString(site->PostUrl(PostForm::Profile));
-    console.Line(QStringLiteral("site: %1 storing in %2").arg(settings.siteAddress, siteDir));
-  } else {
-    QString base = options.siteUrl;
-    if (!base.endsWith('/')) base += '/';
-    settings.siteAddress = base;
-    settings.picturePostAddress = base + QLatin1String(kPicturePostPath.substr(1));
-    settings.profilePostAddress = base + QLatin1String(kProfilePostPath.substr(1));
-    settings.cookie = options.cookie;
-    settings.fileKey = options.fileKey;
-  }
+  if (!ConnectSite(options, outputDir, settings, console, site)) return kPageCannotStart;
 
-  int errors = 0;
-  QStringList snapshots;
-  {
-    std::unique_ptr<PageWindow> window;
-    if (options.windowed) {
-      window = std::make_unique<PageWindow>(QFileInfo(options.script).fileName());
-    }
-    std::unique_ptr<ScriptPage> page;
-    try {
-      page = std::make_unique<ScriptPage>(*module, settings, window.get(),
-                                          [&console, &window](const QString& line) {
-                                            console.Line(line);
-                                            if (window) window->AppendLog(line);
-                                          });
-    } catch (const std::exception& error) {
-      console.Line(QString::fromUtf8(error.what()));
-      return kPageCannotStart;
-    }
-    if (window) window->Window()->show();
-    page->Evaluate(script, QFileInfo(options.script).absoluteFilePath());
-
-    if (window) {
-      if (!options.screenshot.isEmpty()) {
-        // Let the window lay out and paint before it is grabbed.
-        QTimer::singleShot(300, [&] {
-          if (!window->Window()->grab().save(options.screenshot, "PNG")) {
-            page->Native().fail(
-                QStringLiteral("the screenshot %1 could not be written").arg(options.screenshot));
-          }
-          QApplication::quit();
-        });
-      }
-      QApplication::exec();
-    }
-    page->Close();
-    snapshots = page->Native().Snapshots();
-    errors = page->Errors();
-  }
+  const PageOutcome outcome = PlayPage(options, script, *module, settings, console);
+  if (!outcome.started) return kPageCannotStart;
 
   const std::vector<StoredFile> stored = site ? site->Stored() : std::vector<StoredFile>();
-  if (site) {
-    site->Stop();
-    console.Line(QStringLiteral("site stored %1 file(s):").arg(stored.size()));
-    for (const StoredFile& file : stored) {
-      console.Line(QStringLiteral("  %1  %2 (%3 bytes)")
-                       .arg(QString::fromStdString(file.fieldName),
-                            QString::fromStdString(file.diskPath.string()))
-                       .arg(file.size));
-    }
-  }
-  if (!snapshots.isEmpty()) {
-    console.Line(QStringLiteral("snapshots:"));
-    for (const QString& snapshot : snapshots) console.Line(QStringLiteral("  ") + snapshot);
-  }
+  if (site) site->Stop();
+  PrintSummary(stored, site != nullptr, outcome.snapshots, console);
   if (module->CanUnloadNow() != S_OK) {
     console.Line(QStringLiteral("warning: the module still holds live objects after the page"));
   }
@@ -196,13 +224,14 @@ int RunPage(const PageOptions& options, std::ostream& out) {
                QJsonObject{{"script", QFileInfo(options.script).absoluteFilePath()},
                            {"site", settings.siteAddress},
                            {"stored", StoredAsJson(stored)},
-                           {"snapshots", QJsonArray::fromStringList(snapshots)},
-                           {"errors", errors}},
+                           {"snapshots", QJsonArray::fromStringList(outcome.snapshots)},
+                           {"errors", outcome.errors}},
                console);
   console.Line(QStringLiteral("session record: ") + sessionPath);
-  console.Line(errors == 0 ? QStringLiteral("page finished without errors")
-                           : QStringLiteral("page finished with %1 error(s)").arg(errors));
-  return errors == 0 ? kPageSucceeded : kPageFailed;
+  console.Line(outcome.errors == 0
+                   ? QStringLiteral("page finished without errors")
+                   : QStringLiteral("page finished with %1 error(s)").arg(outcome.errors));
+  return outcome.errors == 0 ? kPageSucceeded : kPageFailed;
 }
 
 }  // namespace varn::host
