@@ -35,6 +35,15 @@ HRESULT PageDialogs::ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName,
                                     BSTR* path) {
   if (path == nullptr) return E_POINTER;
   *path = nullptr;
+  // Nothing thrown may cross back into the control.
+  try {
+    return AnswerFileDialog(kind, filter, initialName, path);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT PageDialogs::AnswerFileDialog(int32_t kind, BSTR filter, BSTR initialName, BSTR* path) {
   const ModuleLink& module = *page_.module;
   QString line =
       QStringLiteral("file dialog (%1")
@@ -67,9 +76,13 @@ HRESULT PageDialogs::ShowMessageBox(BSTR text, BSTR caption, uint32_t, int32_t* 
     *result = messageAnswers_.front();
     messageAnswers_.pop_front();
   }
-  page_.print(QStringLiteral("message box \"%1\": %2 -> button %3")
-                  .arg(Text(module, caption), Text(module, text))
-                  .arg(*result));
+  try {
+    page_.print(QStringLiteral("message box \"%1\": %2 -> button %3")
+                    .arg(Text(module, caption), Text(module, text))
+                    .arg(*result));
+  } catch (...) {
+    // The answer stands even when it cannot be printed.
+  }
   return S_OK;
 }
 

@@ -34,6 +34,8 @@ class PageDialogs final : public com::ComObject<IVarnHostUI> {
   HRESULT ShowMessageBox(BSTR text, BSTR caption, uint32_t type, int32_t* result) override;
 
  private:
+  HRESULT AnswerFileDialog(int32_t kind, BSTR filter, BSTR initialName, BSTR* path);
+
   PageContext& page_;
   std::deque<std::optional<QString>> fileAnswers_;
   std::deque<int32_t> messageAnswers_;

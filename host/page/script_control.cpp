@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "host/page/method_arguments.h"
 #include "host/page/script_values.h"
 #include "platform/com/com_object.h"
 #include "platform/ui/window_messages.h"
@@ -38,7 +39,12 @@ class ControlEventSink final : public com::ComObject<IDispatch> {
                  UINT*) override {
     if (result != nullptr) *result = VARIANT{};
     const DISPPARAMS none{nullptr, nullptr, 0, 0};
-    if (owner_ != nullptr) owner_->OnEvent(dispid, params != nullptr ? *params : none);
+    // Nothing thrown may cross back into the control.
+    try {
+      if (owner_ != nullptr) owner_->OnEvent(dispid, params != nullptr ? *params : none);
+    } catch (...) {
+      return E_UNEXPECTED;
+    }
     return S_OK;
   }
 
@@ -61,31 +67,6 @@ std::u16string_view View(const QString& text) {
 QString ToQString(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-// Variants the host built, cleared through the module when the call is over.
-class ArgumentList {
- public:
-  explicit ArgumentList(const ModuleLink& module) : module_(module) {}
-  ArgumentList(const ArgumentList&) = delete;
-  ArgumentList& operator=(const ArgumentList&) = delete;
-  ~ArgumentList() {
-    for (VARIANT& value : values_) {
-      if ((value.vt & VT_BYREF) == 0) module_.ClearVariant(value);
-    }
-  }
-  std::vector<VARIANT>& Values() { return values_; }
-
- private:
-  const ModuleLink& module_;
-  std::vector<VARIANT> values_;
-};
-
-// Out parameters: the control writes into these through VT_BYREF arguments.
-struct OutSlot {
-  int32_t number = 0;
-  VARIANT_BOOL flag = VARIANT_FALSE;
-  BSTR text = nullptr;
-};
 
 }  // namespace
 
@@ -209,17 +190,17 @@ void ScriptControl::set(const QString& name, const QJSValue& value) {
     page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(" cannot be set"));
     return;
   }
-  ArgumentList args(*page_.module);
-  args.Values().resize(1);
+  VARIANT argument{};
   QString error;
-  if (!ToVariant(*page_.module, value, member->putType, args.Values()[0], &error)) {
+  if (!ToVariant(*page_.module, value, member->putType, argument, &error)) {
     page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(": ") + error);
     return;
   }
   DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{args.Values().data(), &named, 1, 1};
+  DISPPARAMS params{&argument, &named, 1, 1};
   const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
                                        nullptr, nullptr, nullptr);
+  page_.module->ClearVariant(argument);
   if (FAILED(hr)) ThrowHResult(*page_.engine, qualified, hr);
 }
 
@@ -248,64 +229,22 @@ QJSValue ScriptControl::call(const QString& name, const QJSValue& args) {
     return {};
   }
 
-  const size_t count = member->params.size();
-  ArgumentList values(*page_.module);
-  values.Values().resize(count);
-  std::vector<OutSlot> outs(count);
+  MethodArguments arguments(*page_.module, *member);
   QString error;
-  for (size_t i = 0, next = 0; i < count; ++i) {
-    const ParamInfo& param = member->params[i];
-    VARIANT& value = values.Values()[i];
-    if (param.out) {
-      value.vt = static_cast<VARTYPE>(VT_BYREF | param.type);
-      if (param.type == VT_BSTR) {
-        value.pbstrVal = &outs[i].text;
-      } else if (param.type == VT_BOOL) {
-        value.pboolVal = &outs[i].flag;
-      } else {
-        value.plVal = &outs[i].number;
-      }
-    } else if (!ToVariant(*page_.module, args.property(static_cast<quint32>(next++)), param.type,
-                          value, &error)) {
-      page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(": ") + error);
-      return {};
-    }
+  if (!arguments.Fill(args, &error)) {
+    page_.engine->throwError(QJSValue::TypeError, qualified + QStringLiteral(": ") + error);
+    return {};
   }
-  std::vector<VARIANT> reversed(values.Values().rbegin(), values.Values().rend());
-  DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
-                    static_cast<UINT>(reversed.size()), 0};
   VARIANT result{};
-  const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_METHOD, &params,
-                                       &result, nullptr, nullptr);
-  std::vector<QJSValue> outValues;
-  for (size_t i = 0; i < count; ++i) {
-    const ParamInfo& param = member->params[i];
-    if (!param.out) continue;
-    if (param.type == VT_BSTR) {
-      outValues.push_back(outs[i].text != nullptr ? QJSValue(FromBstr(*page_.module, outs[i].text))
-                                                  : QJSValue(QJSValue::NullValue));
-      page_.module->FreeString(outs[i].text);
-    } else if (param.type == VT_BOOL) {
-      outValues.emplace_back(outs[i].flag != VARIANT_FALSE);
-    } else {
-      outValues.emplace_back(outs[i].number);
-    }
-  }
+  const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_METHOD,
+                                       arguments.Params(), &result, nullptr, nullptr);
   QJSValue returned = FromVariant(*page_.module, result);
   page_.module->ClearVariant(result);
   if (FAILED(hr)) {
     ThrowHResult(*page_.engine, qualified, hr);
     return {};
   }
-  if (outValues.size() == 1) return outValues.front();
-  if (outValues.size() > 1) {
-    QJSValue array = page_.engine->newArray(static_cast<uint>(outValues.size()));
-    for (size_t i = 0; i < outValues.size(); ++i) {
-      array.setProperty(static_cast<quint32>(i), outValues[i]);
-    }
-    return array;
-  }
-  return returned;
+  return arguments.HasOuts() ? arguments.TakeOuts(*page_.engine) : returned;
 }
 
 void ScriptControl::OnEvent(DISPID dispid, const DISPPARAMS& params) {
