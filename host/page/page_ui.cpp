@@ -1,5 +1,7 @@
 #include "host/page/page_ui.h"
 
+#include "host/page/script_values.h"
+
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -17,9 +19,7 @@ constexpr int kStageGap = 8;
 
 void ReportHandlerError(PageContext& page, const QString& what, const QJSValue& outcome) {
   if (!outcome.isError()) return;
-  page.ReportError(QStringLiteral("in the %1 handler: %2 (line %3)")
-                       .arg(what, outcome.toString(),
-                            outcome.property(QStringLiteral("lineNumber")).toString()));
+  page.ReportError(QStringLiteral("in the %1 handler: %2").arg(what, DescribeScriptError(outcome)));
 }
 
 }  // namespace

@@ -260,9 +260,8 @@ void ScriptControl::OnEvent(DISPID dispid, const DISPPARAMS& params) {
   if (outcome.isError()) {
     const EventInfo* event = members_.FindEvent(dispid);
     const QString name = event != nullptr ? ToQString(event->name) : QString::number(dispid);
-    page_.ReportError(QStringLiteral("in %1 handler: %2 (line %3)")
-                          .arg(Qualified(name), outcome.toString(),
-                               outcome.property(QStringLiteral("lineNumber")).toString()));
+    page_.ReportError(
+        QStringLiteral("in %1 handler: %2").arg(Qualified(name), DescribeScriptError(outcome)));
   }
 }
 

@@ -4,15 +4,6 @@
 
 namespace varn::host {
 
-QString DescribeScriptError(const QJSValue& error) {
-  QString text = error.toString();
-  const QJSValue line = error.property(QStringLiteral("lineNumber"));
-  if (!line.isUndefined()) text += QStringLiteral(" (line %1)").arg(line.toInt());
-  const QString stack = error.property(QStringLiteral("stack")).toString();
-  if (!stack.isEmpty()) text += QStringLiteral("\n  ") + stack.split('\n').join("\n  ");
-  return text;
-}
-
 ScriptPage::ScriptPage(const ModuleLink& module, const PageSettings& settings, PageWindow* window,
                        std::function<void(const QString&)> print) {
   context_.engine = &engine_;

@@ -11,6 +11,7 @@
 
 #include "host/page/page_context.h"
 #include "host/page/page_object.h"
+#include "host/page/script_values.h"
 
 namespace varn::host {
 
@@ -44,8 +45,5 @@ class ScriptPage {
   std::unique_ptr<PageObject> native_;
   QJSValue wrap_;
 };
-
-// An error value with its line and stack, for the console.
-QString DescribeScriptError(const QJSValue& error);
 
 }  // namespace varn::host

@@ -129,6 +129,22 @@ QString DescribeHResult(HRESULT hr) {
   return number;
 }
 
+QString DescribeScriptError(const QJSValue& error) {
+  QString text = error.toString();
+  const QStringList frames = error.property(QStringLiteral("stack")).toString().split('\n');
+  for (const QString& frame : frames) {
+    // A frame reads "function@file:///path/page.js:12".
+    const qsizetype at = frame.indexOf('@');
+    if (at < 0 || frame.mid(at + 1).startsWith(QStringLiteral("file:prelude"))) continue;
+    QString place = frame.mid(at + 1);
+    if (place.startsWith(QStringLiteral("file://"))) place = place.mid(7);
+    text += QStringLiteral(" (at %1)").arg(place);
+    break;
+  }
+  if (frames.size() > 1) text += QStringLiteral("\n  ") + frames.join(QStringLiteral("\n  "));
+  return text;
+}
+
 void ThrowHResult(QJSEngine& engine, const QString& what, HRESULT hr) {
   QJSValue error = engine.newErrorObject(QJSValue::GenericError,
                                          what + QStringLiteral(": ") + DescribeHResult(hr));

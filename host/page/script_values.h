@@ -27,6 +27,10 @@ QString FromBstr(const ModuleLink& module, BSTR text);
 // "E_INVALIDARG (0x80070057)", or the number alone when it has no name here.
 QString DescribeHResult(HRESULT hr);
 
+// An error value for the console: its message, where in the page's script it
+// was thrown (the prelude's own frames skipped), and the stack.
+QString DescribeScriptError(const QJSValue& error);
+
 // Throws a JavaScript Error in engine whose message is what plus the HRESULT's
 // description, and whose `number` is the HRESULT, as a browser reports a
 // failed call into a control.

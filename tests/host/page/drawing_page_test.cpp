@@ -43,9 +43,10 @@ TEST_F(DrawingPage, ThePagesMouseDrawsAndTheSnapshotShowsIt) {
 }
 
 TEST_F(DrawingPage, FarPointsStayFarInsteadOfWrappingIntoTheCanvas) {
-  Eval("var board = page.create('DrawingControl', 300, 300);"
-       "board.paletteColor = '#ff0000'; board.penWidth = 6;"
-       "page.drag(board, [[150, 10], [150, 65541]]);");
+  Eval(
+      "var board = page.create('DrawingControl', 300, 300);"
+      "board.paletteColor = '#ff0000'; board.penWidth = 6;"
+      "page.drag(board, [[150, 10], [150, 65541]]);");
   const QImage drawn(Eval("page.snapshot(board, 'far.png')").toString());
   EXPECT_TRUE(IsRed(drawn.pixel(150, 200)));
 }
