@@ -123,12 +123,14 @@ QString ScriptControl::Qualified(const QString& member) const {
   return className_ + QLatin1Char('.') + member;
 }
 
+bool ScriptControl::Connected() {
+  if (dispatch_) return true;
+  page_.engine->throwError(QJSValue::TypeError,
+                           className_ + QStringLiteral(" has been removed from the page"));
+  return false;
+}
+
 const MemberInfo* ScriptControl::Find(const QString& name, const char* purpose) {
-  if (!dispatch_) {
-    page_.engine->throwError(QJSValue::TypeError,
-                             className_ + QStringLiteral(" has been removed from the page"));
-    return nullptr;
-  }
   const MemberInfo* member = members_.FindMember(View(name));
   if (member == nullptr) {
     page_.engine->throwError(QJSValue::TypeError,
@@ -147,6 +149,7 @@ QString ScriptControl::kind(const QString& name) const {
 }
 
 QJSValue ScriptControl::get(const QString& name) {
+  if (!Connected()) return {};
   if (auto event = members_.FindEventByName(View(name))) {
     auto found = handlers_.find(*event);
     return found != handlers_.end() ? found->second : QJSValue(QJSValue::NullValue);
@@ -162,16 +165,17 @@ QJSValue ScriptControl::get(const QString& name) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   const HRESULT hr = dispatch_->Invoke(member->dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
                                        &result, nullptr, nullptr);
+  QJSValue value = FromVariant(*page_.module, result);
+  page_.module->ClearVariant(result);
   if (FAILED(hr)) {
     ThrowHResult(*page_.engine, Qualified(ToQString(member->name)), hr);
     return {};
   }
-  QJSValue value = FromVariant(*page_.module, result);
-  page_.module->ClearVariant(result);
   return value;
 }
 
 void ScriptControl::set(const QString& name, const QJSValue& value) {
+  if (!Connected()) return;
   if (auto event = members_.FindEventByName(View(name))) {
     if (value.isNull() || value.isUndefined()) {
       handlers_.erase(*event);
@@ -205,6 +209,7 @@ void ScriptControl::set(const QString& name, const QJSValue& value) {
 }
 
 QJSValue ScriptControl::call(const QString& name, const QJSValue& args) {
+  if (!Connected()) return {};
   const MemberInfo* member = Find(name, "call");
   if (member == nullptr) return {};
   const QString qualified = Qualified(ToQString(member->name));

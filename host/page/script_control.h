@@ -64,6 +64,8 @@ class ScriptControl final : public QObject {
   void OnEvent(DISPID dispid, const DISPPARAMS& params);
 
  private:
+  // False, with a TypeError thrown, once the page has let go of the control.
+  bool Connected();
   const MemberInfo* Find(const QString& name, const char* purpose);
   QString Qualified(const QString& member) const;
   void SendMessage(UINT message, WPARAM wParam, int x, int y);

@@ -125,6 +125,7 @@ TEST_F(ScriptBridge, AClosedPageLetsGoOfItsControls) {
   control_->FireChanged();  // no sink is connected any more
   EXPECT_EQ(Eval("calls").toInt(), 0);
   EXPECT_TRUE(Thrown("c.count").contains(QStringLiteral("has been removed from the page")));
+  EXPECT_TRUE(Thrown("c.OnChanged = function () {}").contains(QStringLiteral("removed")));
   EXPECT_EQ(control_->Release(), 0u);
 }
 
