@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "host/page/script_values.h"
+
 namespace varn::host {
 
 namespace {
@@ -11,15 +13,10 @@ constexpr int32_t kIdOk = 1;
 // A Windows file filter ("Paint file (*.tbp)\0*.tbp\0\0") by its descriptions.
 QString DescribeFilter(const ModuleLink& module, BSTR filter) {
   if (filter == nullptr) return {};
-  const QStringList parts = QString::fromUtf16(filter, module.StringLength(filter))
-                                .split(QChar(u'\0'), Qt::SkipEmptyParts);
+  const QStringList parts = FromBstr(module, filter).split(QChar(u'\0'), Qt::SkipEmptyParts);
   QStringList descriptions;
   for (qsizetype i = 0; i < parts.size(); i += 2) descriptions << parts[i];
   return descriptions.join(QStringLiteral(", "));
-}
-
-QString Text(const ModuleLink& module, BSTR text) {
-  return text != nullptr ? QString::fromUtf16(text, module.StringLength(text)) : QString();
 }
 
 }  // namespace
@@ -50,7 +47,7 @@ HRESULT PageDialogs::AnswerFileDialog(int32_t kind, BSTR filter, BSTR initialNam
           .arg(kind == kHostFileDialogSave ? QStringLiteral("save") : QStringLiteral("open"));
   const QString filters = DescribeFilter(module, filter);
   if (!filters.isEmpty()) line += QStringLiteral(", ") + filters;
-  const QString suggested = Text(module, initialName);
+  const QString suggested = FromBstr(module, initialName);
   if (!suggested.isEmpty()) line += QStringLiteral(", suggesting ") + suggested;
   line += QStringLiteral("): ");
 
@@ -63,8 +60,7 @@ HRESULT PageDialogs::AnswerFileDialog(int32_t kind, BSTR filter, BSTR initialNam
   const QString chosen = *fileAnswers_.front();
   fileAnswers_.pop_front();
   page_.print(line + chosen);
-  *path = module.AllocString(std::u16string_view(reinterpret_cast<const char16_t*>(chosen.utf16()),
-                                                 static_cast<size_t>(chosen.size())));
+  *path = ToBstr(module, chosen);
   return *path != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -78,7 +74,7 @@ HRESULT PageDialogs::ShowMessageBox(BSTR text, BSTR caption, uint32_t, int32_t* 
   }
   try {
     page_.print(QStringLiteral("message box \"%1\": %2 -> button %3")
-                    .arg(Text(module, caption), Text(module, text))
+                    .arg(FromBstr(module, caption), FromBstr(module, text))
                     .arg(*result));
   } catch (...) {
     // The answer stands even when it cannot be printed.

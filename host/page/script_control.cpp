@@ -284,75 +284,68 @@ void ScriptControl::Resize(int width, int height) {
   windowless_->OnWindowMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height), &ignored);
 }
 
-void ScriptControl::SendMessage(UINT message, WPARAM wParam, int x, int y) {
-  if (!windowless_) return;
-  LRESULT ignored = 0;
-  windowless_->OnWindowMessage(message, wParam, MAKELPARAM(x, y), &ignored);
-}
+namespace {
 
-void ScriptControl::Mouse(MouseAction action, int x, int y) {
-  if (widget_) {
-    SendWidgetMouse(action, x, y);
-    return;
-  }
+std::vector<MouseEvent> EventsOf(MouseAction action) {
   switch (action) {
     case MouseAction::kPress:
-      leftDown_ = true;
-      SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-      break;
+      return {MouseEvent::kLeftDown};
     case MouseAction::kMove:
-      SendMessage(WM_MOUSEMOVE, leftDown_ ? MK_LBUTTON : 0, x, y);
-      break;
+      return {MouseEvent::kMove};
     case MouseAction::kRelease:
-      leftDown_ = false;
-      SendMessage(WM_LBUTTONUP, 0, x, y);
-      break;
+      return {MouseEvent::kLeftUp};
     case MouseAction::kDoubleClick:
       // As a window sees one: press, release, double-click, release.
-      SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-      SendMessage(WM_LBUTTONUP, 0, x, y);
-      SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
-      SendMessage(WM_LBUTTONUP, 0, x, y);
-      leftDown_ = false;
-      break;
+      return {MouseEvent::kLeftDown, MouseEvent::kLeftUp, MouseEvent::kLeftDoubleClick,
+              MouseEvent::kLeftUp};
     case MouseAction::kRightPress:
-      SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, x, y);
-      SendMessage(WM_RBUTTONUP, 0, x, y);
-      break;
+      return {MouseEvent::kRightDown, MouseEvent::kRightUp};
+  }
+  return {};
+}
+
+}  // namespace
+
+void ScriptControl::Mouse(MouseAction action, int x, int y) {
+  for (MouseEvent event : EventsOf(action)) {
+    if (event == MouseEvent::kLeftDown || event == MouseEvent::kLeftDoubleClick) leftDown_ = true;
+    if (event == MouseEvent::kLeftUp) leftDown_ = false;
+    if (widget_) {
+      SendWidgetMouse(event, x, y);
+    } else {
+      SendWindowMessage(event, x, y);
+    }
   }
 }
 
-void ScriptControl::SendWidgetMouse(MouseAction action, int x, int y) {
-  const QPointF local(x, y);
-  const QPointF global = widget_->mapToGlobal(local);
-  auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent event(type, local, global, button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget_, &event);
+void ScriptControl::SendWindowMessage(MouseEvent event, int x, int y) {
+  if (!windowless_) return;
+  const WPARAM held = leftDown_ ? MK_LBUTTON : 0;
+  static constexpr UINT kMessages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,   WM_LBUTTONDBLCLK,
+                                       WM_MOUSEMOVE,   WM_RBUTTONDOWN, WM_RBUTTONUP};
+  const UINT message = kMessages[static_cast<size_t>(event)];
+  const WPARAM buttons = event == MouseEvent::kRightDown ? MK_RBUTTON : held;
+  LRESULT ignored = 0;
+  windowless_->OnWindowMessage(message, buttons, MAKELPARAM(x, y), &ignored);
+}
+
+void ScriptControl::SendWidgetMouse(MouseEvent event, int x, int y) {
+  struct QtEvent {
+    QEvent::Type type;
+    Qt::MouseButton button;
   };
-  switch (action) {
-    case MouseAction::kPress:
-      leftDown_ = true;
-      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-      break;
-    case MouseAction::kMove:
-      send(QEvent::MouseMove, Qt::NoButton, leftDown_ ? Qt::LeftButton : Qt::NoButton);
-      break;
-    case MouseAction::kRelease:
-      leftDown_ = false;
-      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-      break;
-    case MouseAction::kDoubleClick:
-      send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-      send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
-      send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-      leftDown_ = false;
-      break;
-    case MouseAction::kRightPress:
-      send(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton);
-      send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton);
-      break;
-  }
+  static constexpr QtEvent kEvents[] = {
+      {QEvent::MouseButtonPress, Qt::LeftButton},    {QEvent::MouseButtonRelease, Qt::LeftButton},
+      {QEvent::MouseButtonDblClick, Qt::LeftButton}, {QEvent::MouseMove, Qt::NoButton},
+      {QEvent::MouseButtonPress, Qt::RightButton},   {QEvent::MouseButtonRelease, Qt::RightButton},
+  };
+  const QtEvent& qt = kEvents[static_cast<size_t>(event)];
+  const Qt::MouseButtons held = event == MouseEvent::kRightDown ? Qt::RightButton
+                                : leftDown_                     ? Qt::LeftButton
+                                                                : Qt::NoButton;
+  const QPointF local(x, y);
+  QMouseEvent mouse(qt.type, local, widget_->mapToGlobal(local), qt.button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget_, &mouse);
 }
 
 QImage ScriptControl::Snapshot() {

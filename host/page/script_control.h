@@ -29,6 +29,9 @@ class ControlEventSink;
 
 // The member's mouse in client coordinates.
 enum class MouseAction { kPress, kMove, kRelease, kDoubleClick, kRightPress };
+// One event of an action as a window receives it; the order indexes the
+// message and Qt event tables.
+enum class MouseEvent { kLeftDown, kLeftUp, kLeftDoubleClick, kMove, kRightDown, kRightUp };
 
 class ScriptControl final : public QObject {
   Q_OBJECT
@@ -68,8 +71,8 @@ class ScriptControl final : public QObject {
   bool Connected();
   const MemberInfo* Find(const QString& name, const char* purpose);
   QString Qualified(const QString& member) const;
-  void SendMessage(UINT message, WPARAM wParam, int x, int y);
-  void SendWidgetMouse(MouseAction action, int x, int y);
+  void SendWindowMessage(MouseEvent event, int x, int y);
+  void SendWidgetMouse(MouseEvent event, int x, int y);
 
   PageContext& page_;
   com::ComRef<IDispatch> dispatch_;

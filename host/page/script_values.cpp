@@ -10,13 +10,8 @@ namespace varn::host {
 
 namespace {
 
-BSTR AllocFromQString(const ModuleLink& module, const QString& text) {
-  return module.AllocString(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                static_cast<size_t>(text.size())));
-}
-
 bool SetString(const ModuleLink& module, const QString& text, VARIANT& variant, QString* error) {
-  BSTR copy = AllocFromQString(module, text);
+  BSTR copy = ToBstr(module, text);
   if (copy == nullptr) {
     if (error != nullptr) *error = QStringLiteral("out of memory for a string argument");
     return false;
@@ -62,6 +57,11 @@ bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared
                                 : QStringLiteral("an object cannot be passed to a control");
   }
   return false;
+}
+
+BSTR ToBstr(const ModuleLink& module, const QString& text) {
+  return module.AllocString(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<size_t>(text.size())));
 }
 
 QString FromBstr(const ModuleLink& module, BSTR text) {

@@ -22,7 +22,10 @@ bool ToVariant(const ModuleLink& module, const QJSValue& value, VARTYPE declared
 // A result or event argument as a script value; undefined for VT_EMPTY.
 QJSValue FromVariant(const ModuleLink& module, const VARIANT& variant);
 
+// A null BSTR reads as an empty text.
 QString FromBstr(const ModuleLink& module, BSTR text);
+// A BSTR of the module's allocator; null only when memory ran out.
+BSTR ToBstr(const ModuleLink& module, const QString& text);
 
 // "E_INVALIDARG (0x80070057)", or the number alone when it has no name here.
 QString DescribeHResult(HRESULT hr);
