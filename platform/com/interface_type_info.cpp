@@ -209,16 +209,4 @@ HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** ty
   return *typeInfo != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CreateInterfaceTypeInfo(const char16_t* name, const IID& iid, InterfaceRole role,
-                                std::span<const MemberInfo> members, ITypeInfo** typeInfo) {
-  if (typeInfo == nullptr) return E_POINTER;
-  *typeInfo = nullptr;
-  try {
-    return CreateInterfaceTypeInfo(
-        {name, iid, role, std::vector<MemberInfo>(members.begin(), members.end())}, typeInfo);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-}
-
 }  // namespace varn::com

@@ -43,8 +43,6 @@ struct ClassDescription {
 // A TKIND_DISPATCH type info with one FUNCDESC per row. E_OUTOFMEMORY, and a
 // null *typeInfo, when it cannot be made.
 HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** typeInfo);
-HRESULT CreateInterfaceTypeInfo(const char16_t* name, const IID& iid, InterfaceRole role,
-                                std::span<const MemberInfo> members, ITypeInfo** typeInfo);
 
 // A TKIND_COCLASS type info that implements the scripting interface and
 // sources the event interface, both as defaults.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/com/bstr.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/host_ui.h"
 #include "platform/com/service_provider.h"
 #include "platform/system/utf_convert.h"
@@ -16,36 +17,13 @@ namespace {
 // Touched only from the controls' thread.
 QtDialogPolicy gQtDialogPolicy = QtDialogPolicy::kWhenDisplayed;
 
-// Releases an interface pointer when it goes out of scope.
-template <class Interface>
-class Held {
- public:
-  explicit Held(Interface* pointer) : pointer_(pointer) {}
-  ~Held() {
-    if (pointer_ != nullptr) pointer_->Release();
-  }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  Interface* operator->() const { return pointer_; }
-  explicit operator bool() const { return pointer_ != nullptr; }
-
- private:
-  Interface* pointer_;
-};
-
 // Asked anew for every dialog and never kept: the host may change its mind.
-IVarnHostUI* QueryHostUI(IOleClientSite* site) {
-  if (site == nullptr) return nullptr;
-  IServiceProvider* provider = nullptr;
-  if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) ||
-      provider == nullptr) {
-    return nullptr;
-  }
-  const Held<IServiceProvider> heldProvider(provider);
-  IVarnHostUI* hostUI = nullptr;
-  if (FAILED(provider->QueryService(SID_IVarnHostUI, IID_IVarnHostUI,
-                                    reinterpret_cast<void**>(&hostUI)))) {
-    return nullptr;
+com::ComRef<IVarnHostUI> QueryHostUI(IOleClientSite* site) {
+  const auto provider = com::ComRef<IOleClientSite>::Share(site).As<IServiceProvider>();
+  com::ComRef<IVarnHostUI> hostUI;
+  if (!provider ||
+      FAILED(provider->QueryService(SID_IVarnHostUI, IID_IVarnHostUI, hostUI.OutVoid()))) {
+    return {};
   }
   return hostUI;
 }
@@ -107,9 +85,8 @@ void WriteToStandardError(std::u16string_view text, std::u16string_view caption)
 std::optional<std::u16string> ShowFileDialog(IOleClientSite* site, HWND owner,
                                              const FileDialogRequest& request) {
   try {
-    if (IVarnHostUI* hostUI = QueryHostUI(site)) {
-      const Held<IVarnHostUI> held(hostUI);
-      return AskHostForFile(*hostUI, request);
+    if (const com::ComRef<IVarnHostUI> hostUI = QueryHostUI(site)) {
+      return AskHostForFile(*hostUI.Get(), request);
     }
     if (QtDialogsAvailable(gQtDialogPolicy)) {
       std::optional<std::u16string> chosen = ShowQtFileDialog(owner, request, gQtDialogPolicy);
@@ -125,9 +102,8 @@ std::optional<std::u16string> ShowFileDialog(IOleClientSite* site, HWND owner,
 int32_t ShowMessageBox(IOleClientSite* site, HWND owner, std::u16string_view text,
                        std::u16string_view caption, uint32_t type) {
   try {
-    if (IVarnHostUI* hostUI = QueryHostUI(site)) {
-      const Held<IVarnHostUI> held(hostUI);
-      return AskHostForMessageBox(*hostUI, text, caption, type);
+    if (const com::ComRef<IVarnHostUI> hostUI = QueryHostUI(site)) {
+      return AskHostForMessageBox(*hostUI.Get(), text, caption, type);
     }
     if (QtDialogsAvailable(gQtDialogPolicy)) {
       return ShowQtMessageBox(owner, text, caption, type);

@@ -10,61 +10,42 @@
 #include "drawing/drawing_control.h"
 #include "platform/com/bstr.h"
 #include "platform/com/class_info.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/type_info.h"
 #include "tests/support/dispatch_call.h"
 #include "tests/support/event_sink_base.h"
+#include "tests/support/type_info_reading.h"
 
 namespace varn::drawing::testing {
 namespace {
 
+using varn::testing::AllFunctions;
+using varn::testing::AttributesOf;
+using varn::testing::Function;
+using varn::testing::NamesOf;
+using varn::testing::TypeName;
+
 struct Described {
   std::u16string name;
-  INVOKEKIND invkind;
-  // VT_PTR parameters as VT_BYREF | the pointee's type.
-  std::vector<VARTYPE> params;
-  std::vector<USHORT> flags;
+  Function function;
 };
 
 // Every function of a dispatch type info by memid (a property's get and put
 // share one; the get is kept).
 std::map<MEMBERID, Described> Describe(ITypeInfo* info) {
   std::map<MEMBERID, Described> functions;
-  TYPEATTR* attr = nullptr;
-  EXPECT_EQ(info->GetTypeAttr(&attr), S_OK);
-  if (attr == nullptr) return functions;
-  const WORD count = attr->cFuncs;
-  info->ReleaseTypeAttr(attr);
-  for (UINT i = 0; i < count; ++i) {
-    FUNCDESC* desc = nullptr;
-    EXPECT_EQ(info->GetFuncDesc(i, &desc), S_OK);
-    if (desc == nullptr) continue;
-    Described function{{}, desc->invkind, {}, {}};
-    for (SHORT p = 0; p < desc->cParams; ++p) {
-      const ELEMDESC& param = desc->lprgelemdescParam[p];
-      function.params.push_back(param.tdesc.vt == VT_PTR ? VT_BYREF | param.tdesc.lptdesc->vt
-                                                         : param.tdesc.vt);
-      function.flags.push_back(param.paramdesc.wParamFlags);
-    }
-    BSTR name = nullptr;
-    UINT names = 0;
-    EXPECT_EQ(info->GetNames(desc->memid, &name, 1, &names), S_OK);
-    function.name = com::ToU16String(name);
-    SysFreeString(name);
-    functions.try_emplace(desc->memid, function);
-    info->ReleaseFuncDesc(desc);
+  for (const Function& function : AllFunctions(info)) {
+    functions.try_emplace(function.memid,
+                          Described{NamesOf(info, function.memid, 1).at(0), function});
   }
   return functions;
 }
 
 std::vector<std::u16string> ParameterNames(ITypeInfo* info, MEMBERID memid) {
-  BSTR names[8] = {};
-  UINT count = 0;
-  EXPECT_EQ(info->GetNames(memid, names, 8, &count), S_OK);
-  std::vector<std::u16string> texts;
-  for (UINT i = 1; i < count; ++i) texts.push_back(com::ToU16String(names[i]));
-  for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
-  return texts;
+  std::vector<std::u16string> names = NamesOf(info, memid);
+  if (!names.empty()) names.erase(names.begin());
+  return names;
 }
 
 // Records each event's argument types, in declaration order.
@@ -85,72 +66,59 @@ class DrawingTypeInfo : public ::testing::Test {
   void SetUp() override {
     control_ = com::MakeObject<CDrawingControl>();
     ASSERT_NE(control_, nullptr);
-    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch_)), S_OK);
-    IProvideClassInfo* provider = nullptr;
-    ASSERT_EQ(control_->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&provider)),
-              S_OK);
-    ASSERT_EQ(provider->GetClassInfo(&class_), S_OK);
-    provider->Release();
+    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, dispatch_.OutVoid()), S_OK);
+    com::ComRef<IProvideClassInfo> provider;
+    ASSERT_EQ(control_->QueryInterface(IID_IProvideClassInfo, provider.OutVoid()), S_OK);
+    ASSERT_EQ(provider->GetClassInfo(class_.Out()), S_OK);
     HREFTYPE ref = 0;
     ASSERT_EQ(class_->GetRefTypeOfImplType(1, &ref), S_OK);
-    ASSERT_EQ(class_->GetRefTypeInfo(ref, &events_), S_OK);
+    ASSERT_EQ(class_->GetRefTypeInfo(ref, events_.Out()), S_OK);
   }
   void TearDown() override {
-    if (events_ != nullptr) events_->Release();
-    if (class_ != nullptr) class_->Release();
-    if (dispatch_ != nullptr) dispatch_->Release();
+    events_.Reset();
+    class_.Reset();
+    dispatch_.Reset();
     if (control_ != nullptr) {
       EXPECT_EQ(control_->Release(), 0u);
     }
   }
 
+  com::ComRef<ITypeInfo> ScriptInfo() {
+    com::ComRef<ITypeInfo> script;
+    EXPECT_EQ(dispatch_->GetTypeInfo(0, 0, script.Out()), S_OK);
+    return script;
+  }
+
   CDrawingControl* control_ = nullptr;
-  IDispatch* dispatch_ = nullptr;
-  ITypeInfo* class_ = nullptr;
-  ITypeInfo* events_ = nullptr;
+  com::ComRef<IDispatch> dispatch_;
+  com::ComRef<ITypeInfo> class_;
+  com::ComRef<ITypeInfo> events_;
 };
 
 TEST_F(DrawingTypeInfo, ClassAndInterfacesCarryTheirNames) {
-  BSTR name = nullptr;
-  ASSERT_EQ(class_->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(com::ToU16String(name), u"DrawingControl");
-  SysFreeString(name);
-  ASSERT_EQ(events_->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(com::ToU16String(name), u"_IDrawingControlEvents");
-  SysFreeString(name);
-
-  ITypeInfo* script = nullptr;
-  ASSERT_EQ(dispatch_->GetTypeInfo(0, 0, &script), S_OK);
-  ASSERT_EQ(script->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(com::ToU16String(name), u"IDrawingControl");
-  SysFreeString(name);
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(script->GetTypeAttr(&attr), S_OK);
-  EXPECT_EQ(attr->guid, IID_IDrawingControl);
-  EXPECT_EQ(attr->cFuncs, CDrawingControl::DispatchMembers().size());
-  script->ReleaseTypeAttr(attr);
-  ASSERT_EQ(class_->GetTypeAttr(&attr), S_OK);
-  EXPECT_EQ(attr->guid, CLSID_DrawingControl);
-  class_->ReleaseTypeAttr(attr);
-  ASSERT_EQ(events_->GetTypeAttr(&attr), S_OK);
-  EXPECT_EQ(attr->guid, DIID__IDrawingControlEvents);
-  events_->ReleaseTypeAttr(attr);
-  script->Release();
+  EXPECT_EQ(TypeName(class_.Get()), u"DrawingControl");
+  EXPECT_EQ(TypeName(events_.Get()), u"_IDrawingControlEvents");
+  const com::ComRef<ITypeInfo> script = ScriptInfo();
+  ASSERT_TRUE(script);
+  EXPECT_EQ(TypeName(script.Get()), u"IDrawingControl");
+  EXPECT_EQ(AttributesOf(script.Get()).guid, IID_IDrawingControl);
+  EXPECT_EQ(AttributesOf(script.Get()).cFuncs, CDrawingControl::DispatchMembers().size());
+  EXPECT_EQ(AttributesOf(class_.Get()).guid, CLSID_DrawingControl);
+  EXPECT_EQ(AttributesOf(events_.Get()).guid, DIID__IDrawingControlEvents);
 }
 
 TEST_F(DrawingTypeInfo, GetPaletteColorTakesAnIndexAndGivesAColourText) {
-  ITypeInfo* script = nullptr;
-  ASSERT_EQ(dispatch_->GetTypeInfo(0, 0, &script), S_OK);
-  const std::map<MEMBERID, Described> functions = Describe(script);
+  const com::ComRef<ITypeInfo> script = ScriptInfo();
+  ASSERT_TRUE(script);
+  const std::map<MEMBERID, Described> functions = Describe(script.Get());
   ASSERT_EQ(functions.count(kDispGetPaletteColor), 1u);
   const Described& getter = functions.at(kDispGetPaletteColor);
   EXPECT_EQ(getter.name, u"GetPaletteColor");
-  EXPECT_EQ(getter.invkind, INVOKE_FUNC);
-  EXPECT_EQ(getter.params, (std::vector<VARTYPE>{VT_I4, VT_BYREF | VT_BSTR}));
-  EXPECT_EQ(getter.flags, (std::vector<USHORT>{PARAMFLAG_FIN, PARAMFLAG_FOUT}));
-  EXPECT_EQ(ParameterNames(script, kDispGetPaletteColor),
+  EXPECT_EQ(getter.function.invkind, INVOKE_FUNC);
+  EXPECT_EQ(getter.function.params, (std::vector<VARTYPE>{VT_I4, VT_BYREF | VT_BSTR}));
+  EXPECT_EQ(getter.function.flags, (std::vector<USHORT>{PARAMFLAG_FIN, PARAMFLAG_FOUT}));
+  EXPECT_EQ(ParameterNames(script.Get(), kDispGetPaletteColor),
             (std::vector<std::u16string>{u"nIndex", u"bstrColor"}));
-  script->Release();
 }
 
 TEST_F(DrawingTypeInfo, EventInterfaceListsEveryEventWithItsArguments) {
@@ -174,21 +142,21 @@ TEST_F(DrawingTypeInfo, EventInterfaceListsEveryEventWithItsArguments) {
       {kOnUpdateColor, u"OnUpdateColor", 0},
       {kOnMoveImage, u"OnMoveImage", 2},
   };
-  const std::map<MEMBERID, Described> functions = Describe(events_);
+  const std::map<MEMBERID, Described> functions = Describe(events_.Get());
   EXPECT_EQ(functions.size(), std::size(expected));
   for (const Expected& event : expected) {
     auto found = functions.find(event.dispid);
     ASSERT_NE(found, functions.end()) << "event " << event.dispid;
     EXPECT_EQ(found->second.name, event.name);
-    EXPECT_EQ(found->second.invkind, INVOKE_FUNC) << "event " << event.dispid;
-    EXPECT_EQ(found->second.params.size(), event.argCount) << "event " << event.dispid;
-    EXPECT_EQ(ParameterNames(events_, event.dispid).size(), event.argCount)
+    EXPECT_EQ(found->second.function.invkind, INVOKE_FUNC) << "event " << event.dispid;
+    EXPECT_EQ(found->second.function.params.size(), event.argCount) << "event " << event.dispid;
+    EXPECT_EQ(ParameterNames(events_.Get(), event.dispid).size(), event.argCount)
         << "every argument of event " << event.dispid << " is named";
-    for (USHORT flag : found->second.flags) EXPECT_EQ(flag, PARAMFLAG_FIN);
+    for (USHORT flag : found->second.function.flags) EXPECT_EQ(flag, PARAMFLAG_FIN);
   }
-  EXPECT_EQ(ParameterNames(events_, kOnUpdateLayerInfo),
+  EXPECT_EQ(ParameterNames(events_.Get(), kOnUpdateLayerInfo),
             (std::vector<std::u16string>{u"nIndex", u"nId", u"bSelected", u"bVisible"}));
-  EXPECT_EQ(functions.at(kOnUploadFile).params,
+  EXPECT_EQ(functions.at(kOnUploadFile).function.params,
             (std::vector<VARTYPE>{VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR}));
 }
 
@@ -208,14 +176,14 @@ TEST_F(DrawingTypeInfo, FiredEventsCarryTheDescribedArgumentTypes) {
   ASSERT_EQ(point->Advise(recorder, &cookie), S_OK);
 
   auto call = [&](DISPID dispid, std::vector<VARIANT> args = {}) {
-    return varn::testing::InvokeAsPage(dispatch_, dispid, DISPATCH_METHOD, std::move(args),
+    return varn::testing::InvokeAsPage(dispatch_.Get(), dispid, DISPATCH_METHOD, std::move(args),
                                        nullptr);
   };
   auto put = [&](DISPID dispid, int32_t value) {
     VARIANT v{};
     v.vt = VT_I4;
     v.lVal = value;
-    return varn::testing::InvokeAsPage(dispatch_, dispid, DISPATCH_PROPERTYPUT, {v}, nullptr);
+    return varn::testing::InvokeAsPage(dispatch_.Get(), dispid, DISPATCH_PROPERTYPUT, {v}, nullptr);
   };
   VARIANT index{};
   index.vt = VT_I4;
@@ -236,13 +204,13 @@ TEST_F(DrawingTypeInfo, FiredEventsCarryTheDescribedArgumentTypes) {
   point->Unadvise(cookie);
   point->Release();
 
-  const std::map<MEMBERID, Described> functions = Describe(events_);
+  const std::map<MEMBERID, Described> functions = Describe(events_.Get());
   std::map<DISPID, size_t> seen;
   for (const auto& [dispid, types] : recorder->fired) {
     ++seen[dispid];
     auto found = functions.find(dispid);
     ASSERT_NE(found, functions.end()) << "undescribed event " << dispid;
-    EXPECT_EQ(types, found->second.params) << "event " << dispid;
+    EXPECT_EQ(types, found->second.function.params) << "event " << dispid;
   }
   recorder->Release();
   for (DISPID dispid : {kOnAddLayer, kOnSelectLayer, kOnToggleLayerVisibility, kOnMoveLayer,

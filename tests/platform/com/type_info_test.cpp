@@ -10,98 +10,22 @@
 #include <vector>
 
 #include "invoke_helpers.h"
+#include "platform/com/com_ref.h"
 #include "platform/com/module_count.h"
 #include "platform/com/type_description.h"
 #include "test_control.h"
+#include "tests/support/type_info_reading.h"
 
 namespace varn::com::testing {
 namespace {
 
-// Releases the interface it holds.
-template <typename T>
-class Held {
- public:
-  Held() = default;
-  Held(Held&& other) noexcept : p(std::exchange(other.p, nullptr)) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  T* operator->() const { return p; }
-  T** Out() { return &p; }
-
-  T* p = nullptr;
-};
-
-std::u16string TakeText(BSTR text) {
-  std::u16string copy = ToU16String(text);
-  SysFreeString(text);
-  return copy;
-}
-
-std::vector<std::u16string> NamesOf(ITypeInfo* info, MEMBERID memid, UINT max = 8) {
-  std::vector<BSTR> names(max, nullptr);
-  UINT count = 99;
-  EXPECT_EQ(info->GetNames(memid, names.data(), max, &count), S_OK) << "memid " << memid;
-  std::vector<std::u16string> texts;
-  for (UINT i = 0; i < count && i < max; ++i) texts.push_back(TakeText(names[i]));
-  for (UINT i = count; i < max; ++i) EXPECT_EQ(names[i], nullptr) << "beyond the count";
-  return texts;
-}
-
-std::u16string TypeName(ITypeInfo* info) {
-  BSTR name = nullptr;
-  EXPECT_EQ(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr), S_OK);
-  return TakeText(name);
-}
-
-TYPEATTR AttributesOf(ITypeInfo* info) {
-  TYPEATTR* attr = nullptr;
-  EXPECT_EQ(info->GetTypeAttr(&attr), S_OK);
-  if (attr == nullptr) return {};
-  TYPEATTR copy = *attr;
-  info->ReleaseTypeAttr(attr);
-  return copy;
-}
-
-// One function as a test compares it: VT_PTR parameters read as VT_BYREF | the
-// pointee's type, so in and out arguments compare with the table's notation.
-struct Function {
-  MEMBERID memid;
-  INVOKEKIND invkind;
-  std::vector<VARTYPE> params;
-  std::vector<USHORT> flags;
-  VARTYPE result;
-
-  friend bool operator==(const Function&, const Function&) = default;
-};
-
-Function FunctionAt(ITypeInfo* info, UINT index) {
-  FUNCDESC* desc = nullptr;
-  EXPECT_EQ(info->GetFuncDesc(index, &desc), S_OK) << "index " << index;
-  if (desc == nullptr) return {};
-  EXPECT_EQ(desc->funckind, FUNC_DISPATCH);
-  EXPECT_EQ(desc->callconv, CC_STDCALL);
-  EXPECT_EQ(desc->cParamsOpt, 0);
-  Function function{desc->memid, desc->invkind, {}, {}, desc->elemdescFunc.tdesc.vt};
-  for (SHORT i = 0; i < desc->cParams; ++i) {
-    const ELEMDESC& param = desc->lprgelemdescParam[i];
-    VARTYPE type = param.tdesc.vt;
-    if (type == VT_PTR) type = VT_BYREF | param.tdesc.lptdesc->vt;
-    function.params.push_back(type);
-    function.flags.push_back(param.paramdesc.wParamFlags);
-  }
-  info->ReleaseFuncDesc(desc);
-  return function;
-}
-
-std::vector<Function> AllFunctions(ITypeInfo* info) {
-  std::vector<Function> functions;
-  const TYPEATTR attr = AttributesOf(info);
-  for (UINT i = 0; i < attr.cFuncs; ++i) functions.push_back(FunctionAt(info, i));
-  return functions;
-}
+using varn::testing::AllFunctions;
+using varn::testing::AttributesOf;
+using varn::testing::Function;
+using varn::testing::FunctionAt;
+using varn::testing::NamesOf;
+using varn::testing::TakeText;
+using varn::testing::TypeName;
 
 constexpr USHORT kIn = PARAMFLAG_FIN;
 constexpr USHORT kOut = PARAMFLAG_FOUT;
@@ -114,36 +38,33 @@ class TypeInfo : public ::testing::Test {
   void SetUp() override {
     control_ = MakeObject<CTestControl>();
     ASSERT_NE(control_, nullptr);
-    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch_.Out())),
-              S_OK);
+    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, dispatch_.OutVoid()), S_OK);
     ASSERT_EQ(dispatch_->GetTypeInfo(0, 0, script_.Out()), S_OK);
-    ASSERT_NE(script_.p, nullptr);
+    ASSERT_NE(script_.Get(), nullptr);
   }
   void TearDown() override { control_->Release(); }
 
-  Held<ITypeInfo> ClassInfo() {
-    Held<IProvideClassInfo> provider;
-    Held<ITypeInfo> info;
-    EXPECT_EQ(
-        control_->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(provider.Out())),
-        S_OK);
+  ComRef<ITypeInfo> ClassInfo() {
+    ComRef<IProvideClassInfo> provider;
+    ComRef<ITypeInfo> info;
+    EXPECT_EQ(control_->QueryInterface(IID_IProvideClassInfo, provider.OutVoid()), S_OK);
     EXPECT_EQ(provider->GetClassInfo(info.Out()), S_OK);
     return info;
   }
 
   CTestControl* control_ = nullptr;
-  Held<IDispatch> dispatch_;
-  Held<ITypeInfo> script_;
+  ComRef<IDispatch> dispatch_;
+  ComRef<ITypeInfo> script_;
 };
 
 TEST_F(TypeInfo, ScriptInterfaceIsADualDispatchInterfaceWithOneFunctionPerRow) {
-  const TYPEATTR attr = AttributesOf(script_.p);
+  const TYPEATTR attr = AttributesOf(script_.Get());
   EXPECT_EQ(attr.typekind, TKIND_DISPATCH);
   EXPECT_EQ(attr.guid, IID_ITestControl);
   EXPECT_EQ(attr.cFuncs, CTestControl::DispatchMembers().size());
   EXPECT_EQ(attr.cVars, 0);
   EXPECT_EQ(attr.wTypeFlags, TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE);
-  EXPECT_EQ(TypeName(script_.p), u"ITestControl");
+  EXPECT_EQ(TypeName(script_.Get()), u"ITestControl");
 
   UINT count = 0;
   EXPECT_EQ(dispatch_->GetTypeInfoCount(&count), S_OK);
@@ -157,7 +78,7 @@ TEST_F(TypeInfo, ScriptInterfaceIsADualDispatchInterfaceWithOneFunctionPerRow) {
 
 TEST_F(TypeInfo, FunctionsDescribeKindsParametersAndResults) {
   std::map<std::pair<MEMBERID, INVOKEKIND>, Function> byMember;
-  for (const Function& function : AllFunctions(script_.p)) {
+  for (const Function& function : AllFunctions(script_.Get())) {
     EXPECT_TRUE(byMember.emplace(std::pair{function.memid, function.invkind}, function).second)
         << "memid " << function.memid << " kind " << function.invkind << " twice";
   }
@@ -185,7 +106,7 @@ TEST_F(TypeInfo, FunctionsDescribeKindsParametersAndResults) {
 }
 
 TEST_F(TypeInfo, FunctionDescriptionsOutOfRangeOrReleasedTwiceDoNoHarm) {
-  const TYPEATTR attr = AttributesOf(script_.p);
+  const TYPEATTR attr = AttributesOf(script_.Get());
   FUNCDESC* desc = reinterpret_cast<FUNCDESC*>(1);
   EXPECT_EQ(script_->GetFuncDesc(attr.cFuncs, &desc), TYPE_E_ELEMENTNOTFOUND);
   EXPECT_EQ(desc, nullptr);
@@ -207,11 +128,12 @@ TEST_F(TypeInfo, FunctionDescriptionsOutOfRangeOrReleasedTwiceDoNoHarm) {
 }
 
 TEST_F(TypeInfo, NamesGiveTheMemberThenItsParametersAsFarAsTheyFit) {
-  EXPECT_EQ(NamesOf(script_.p, kAdd), (std::vector<std::u16string>{u"Add", u"a", u"b", u"sum"}));
-  EXPECT_EQ(NamesOf(script_.p, kAdd, 2), (std::vector<std::u16string>{u"Add", u"a"}));
-  EXPECT_EQ(NamesOf(script_.p, kCount), (std::vector<std::u16string>{u"count"}));
+  EXPECT_EQ(NamesOf(script_.Get(), kAdd),
+            (std::vector<std::u16string>{u"Add", u"a", u"b", u"sum"}));
+  EXPECT_EQ(NamesOf(script_.Get(), kAdd, 2), (std::vector<std::u16string>{u"Add", u"a"}));
+  EXPECT_EQ(NamesOf(script_.Get(), kCount), (std::vector<std::u16string>{u"count"}));
   // Parameters the table leaves unnamed give the member alone.
-  EXPECT_EQ(NamesOf(script_.p, kDescribe), (std::vector<std::u16string>{u"Describe"}));
+  EXPECT_EQ(NamesOf(script_.Get(), kDescribe), (std::vector<std::u16string>{u"Describe"}));
 
   BSTR names[2] = {nullptr, nullptr};
   UINT count = 5;
@@ -274,13 +196,15 @@ TEST_F(TypeInfo, InvokeGoesToTheInstancesDispatch) {
   int32_t sum = 0;
   std::vector<VARIANT> reversed{ByRef(VT_I4, &sum), I4(3), I4(4)};
   DISPPARAMS params{reversed.data(), nullptr, 3, 0};
-  EXPECT_EQ(script_->Invoke(dispatch_.p, kAdd, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-            S_OK);
+  EXPECT_EQ(
+      script_->Invoke(dispatch_.Get(), kAdd, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+      S_OK);
   EXPECT_EQ(sum, 7);
   EXPECT_EQ(script_->Invoke(nullptr, kAdd, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
             E_INVALIDARG);
-  EXPECT_EQ(script_->Invoke(dispatch_.p, 999, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(
+      script_->Invoke(dispatch_.Get(), 999, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+      DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(TypeInfo, WhatIsNotServedAnswersNotImplementedWithOutputsCleared) {
@@ -322,29 +246,27 @@ TEST_F(TypeInfo, WhatIsNotServedAnswersNotImplementedWithOutputsCleared) {
 }
 
 TEST_F(TypeInfo, TypeInfoOutlivesTheObjectAndKeepsTheModuleLoaded) {
-  dispatch_->Release();
-  dispatch_.p = nullptr;
+  dispatch_.Reset();
   control_->Release();
   control_ = nullptr;
   EXPECT_FALSE(CanUnloadModule());
-  EXPECT_EQ(NamesOf(script_.p, kAdd).front(), u"Add");
-  EXPECT_EQ(FunctionAt(script_.p, 0).memid, kCount);
-  script_->Release();
-  script_.p = nullptr;
+  EXPECT_EQ(NamesOf(script_.Get(), kAdd).front(), u"Add");
+  EXPECT_EQ(FunctionAt(script_.Get(), 0).memid, kCount);
+  script_.Reset();
   EXPECT_TRUE(CanUnloadModule());
   control_ = MakeObject<CTestControl>();  // for TearDown
 }
 
 TEST_F(TypeInfo, ClassInfoCreatesAControlThatSourcesItsEventInterface) {
-  Held<ITypeInfo> info = ClassInfo();
-  ASSERT_NE(info.p, nullptr);
-  const TYPEATTR attr = AttributesOf(info.p);
+  ComRef<ITypeInfo> info = ClassInfo();
+  ASSERT_NE(info.Get(), nullptr);
+  const TYPEATTR attr = AttributesOf(info.Get());
   EXPECT_EQ(attr.typekind, TKIND_COCLASS);
   EXPECT_EQ(attr.guid, CLSID_TestControl);
   EXPECT_EQ(attr.cImplTypes, 2);
   EXPECT_EQ(attr.cFuncs, 0);
   EXPECT_EQ(attr.wTypeFlags, TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL);
-  EXPECT_EQ(TypeName(info.p), u"TestControl");
+  EXPECT_EQ(TypeName(info.Get()), u"TestControl");
 
   int32_t flags = -1;
   EXPECT_EQ(info->GetImplTypeFlags(0, &flags), S_OK);
@@ -362,9 +284,9 @@ TEST_F(TypeInfo, ClassInfoCreatesAControlThatSourcesItsEventInterface) {
     HREFTYPE ref = 0;
     ASSERT_EQ(info->GetRefTypeOfImplType(i, &ref), S_OK);
     refs.insert(ref);
-    Held<ITypeInfo> implemented;
+    ComRef<ITypeInfo> implemented;
     ASSERT_EQ(info->GetRefTypeInfo(ref, implemented.Out()), S_OK);
-    const TYPEATTR implAttr = AttributesOf(implemented.p);
+    const TYPEATTR implAttr = AttributesOf(implemented.Get());
     EXPECT_EQ(implAttr.typekind, TKIND_DISPATCH);
     EXPECT_EQ(implAttr.guid, expected[i].first);
     EXPECT_EQ(implAttr.wTypeFlags, expected[i].second);
@@ -372,36 +294,34 @@ TEST_F(TypeInfo, ClassInfoCreatesAControlThatSourcesItsEventInterface) {
   EXPECT_EQ(refs.size(), 2u);
   HREFTYPE ref = 0;
   EXPECT_EQ(info->GetRefTypeOfImplType(2, &ref), TYPE_E_ELEMENTNOTFOUND);
-  Held<ITypeInfo> none;
+  ComRef<ITypeInfo> none;
   for (HREFTYPE bogus : {HREFTYPE{0}, HREFTYPE{3}, HREFTYPE{0xFFFFFFFF}}) {
     if (refs.count(bogus) != 0) continue;
     EXPECT_EQ(info->GetRefTypeInfo(bogus, none.Out()), TYPE_E_ELEMENTNOTFOUND) << bogus;
-    EXPECT_EQ(none.p, nullptr);
+    EXPECT_EQ(none.Get(), nullptr);
   }
   EXPECT_EQ(info->GetDocumentation(kAdd, nullptr, nullptr, nullptr, nullptr),
             TYPE_E_ELEMENTNOTFOUND);
 
-  Held<IProvideClassInfo> provider;
-  ASSERT_EQ(
-      control_->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(provider.Out())),
-      S_OK);
+  ComRef<IProvideClassInfo> provider;
+  ASSERT_EQ(control_->QueryInterface(IID_IProvideClassInfo, provider.OutVoid()), S_OK);
   EXPECT_EQ(provider->GetClassInfo(nullptr), E_POINTER);
 }
 
 TEST_F(TypeInfo, EventInterfaceListsMethodsWithTheirInArguments) {
-  Held<ITypeInfo> info = ClassInfo();
+  ComRef<ITypeInfo> info = ClassInfo();
   HREFTYPE ref = 0;
   ASSERT_EQ(info->GetRefTypeOfImplType(1, &ref), S_OK);
-  Held<ITypeInfo> events;
+  ComRef<ITypeInfo> events;
   ASSERT_EQ(info->GetRefTypeInfo(ref, events.Out()), S_OK);
-  EXPECT_EQ(TypeName(events.p), u"_ITestControlEvents");
-  EXPECT_EQ(AllFunctions(events.p),
+  EXPECT_EQ(TypeName(events.Get()), u"_ITestControlEvents");
+  EXPECT_EQ(AllFunctions(events.Get()),
             (std::vector<Function>{
                 {kOnChanged, INVOKE_FUNC, {VT_I4, VT_BOOL, VT_BSTR}, {kIn, kIn, kIn}, VT_VOID},
                 {kOnCleared, INVOKE_FUNC, {}, {}, VT_VOID}}));
-  EXPECT_EQ(NamesOf(events.p, kOnChanged),
+  EXPECT_EQ(NamesOf(events.Get(), kOnChanged),
             (std::vector<std::u16string>{u"OnChanged", u"nCount", u"bEnabled", u"bstrName"}));
-  EXPECT_EQ(NamesOf(events.p, kOnCleared), (std::vector<std::u16string>{u"OnCleared"}));
+  EXPECT_EQ(NamesOf(events.Get(), kOnCleared), (std::vector<std::u16string>{u"OnCleared"}));
   LPOLESTR name = const_cast<LPOLESTR>(u"oncleared");
   MEMBERID id = 0;
   EXPECT_EQ(events->GetIDsOfNames(&name, 1, &id), S_OK);
@@ -427,18 +347,18 @@ TEST(TypeInfoUndeclared, NoTypeNamesMeansNoTypeInformation) {
 }
 
 TEST(TypeDescription, AnEmptyInterfaceHasNoFunctionsAndItsName) {
-  Held<ITypeInfo> info;
-  ASSERT_EQ(
-      CreateInterfaceTypeInfo(u"IEmpty", IID_ITestControl, InterfaceRole::kEvents, {}, info.Out()),
-      S_OK);
-  const TYPEATTR attr = AttributesOf(info.p);
+  ComRef<ITypeInfo> info;
+  ASSERT_EQ(CreateInterfaceTypeInfo({u"IEmpty", IID_ITestControl, InterfaceRole::kEvents, {}},
+                                    info.Out()),
+            S_OK);
+  const TYPEATTR attr = AttributesOf(info.Get());
   EXPECT_EQ(attr.cFuncs, 0);
   EXPECT_EQ(attr.wTypeFlags, TYPEFLAG_FDISPATCHABLE);
-  EXPECT_EQ(TypeName(info.p), u"IEmpty");
+  EXPECT_EQ(TypeName(info.Get()), u"IEmpty");
   FUNCDESC* desc = nullptr;
   EXPECT_EQ(info->GetFuncDesc(0, &desc), TYPE_E_ELEMENTNOTFOUND);
   EXPECT_EQ(
-      CreateInterfaceTypeInfo(u"IEmpty", IID_ITestControl, InterfaceRole::kEvents, {}, nullptr),
+      CreateInterfaceTypeInfo({u"IEmpty", IID_ITestControl, InterfaceRole::kEvents, {}}, nullptr),
       E_POINTER);
 }
 
