@@ -18,16 +18,10 @@
 #include "drawing/drawing_document.h"
 #include "drawing/recent_colors.h"
 #include "drawing/tool_types.h"
-#include "drawing/unsupported_interfaces.h"
-#include "platform/com/class_info_impl.h"
-#include "platform/com/control_extras_impl.h"
-#include "platform/com/event_source.h"
 #include "platform/com/identifiers.h"
-#include "platform/com/object_safety_impl.h"
-#include "platform/com/table_dispatch.h"
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/geometry.h"
-#include "platform/ui/control_base.h"
+#include "platform/ui/scripted_control.h"
 
 namespace varn::drawing {
 
@@ -98,11 +92,8 @@ enum DrawingEvent : DISPID {
 inline constexpr size_t kReservedStrokePoints = 1024;
 
 class CDrawingControl final
-    : public ui::Control<com::TableDispatch<CDrawingControl, IID_IDrawingControl>,
-                         com::EventSource<DIID__IDrawingControlEvents>,
-                         com::ProvideClassInfo<CDrawingControl, DIID__IDrawingControlEvents>,
-                         com::ObjectSafety, com::SupportErrorInfo<IID_IDrawingControl>,
-                         com::NoPropertyPages, NoQuickActivate, NoPersistStorage, NoDataObject> {
+    : public ui::ScriptedControl<CDrawingControl, IID_IDrawingControl, DIID__IDrawingControlEvents,
+                                 ui::StockProbes<IID_IDrawingControl>> {
  public:
   CDrawingControl();
   ~CDrawingControl() override;

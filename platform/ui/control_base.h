@@ -20,6 +20,7 @@
 //   };
 #pragma once
 
+#include <concepts>
 #include <memory>
 #include <optional>
 #include <string>
@@ -213,6 +214,13 @@ class Control : public com::ComObject<Interfaces...>, public ControlBase {
   HRESULT GetClassID(CLSID* clsid) override { return ControlBase::GetClassID(clsid); }
   HRESULT IsDirty() override { return ControlBase::IsDirty(); }
   HRESULT InitNew() override { return ControlBase::InitNew(); }
+  // IPersistStorage's overload, which the one above would otherwise hide from
+  // callers that hold the control itself.
+  template <typename Storage>
+    requires std::same_as<Storage, IStorage> && std::derived_from<Object, IPersistStorage>
+  HRESULT InitNew(Storage* storage) {
+    return static_cast<IPersistStorage*>(this)->InitNew(storage);
+  }
 
  protected:
   explicit Control(const CLSID& clsid) : ControlBase(clsid) {}

@@ -13,11 +13,12 @@
 
 #include "platform/com/class_info_impl.h"
 #include "platform/com/com_object.h"
-#include "platform/com/control_extras_impl.h"
 #include "platform/com/event_source.h"
 #include "platform/com/object_safety_impl.h"
 #include "platform/com/persist.h"
+#include "platform/com/support_error_info_impl.h"
 #include "platform/com/table_dispatch.h"
+#include "platform/com/unsupported_interfaces.h"
 
 namespace varn::com::testing {
 
@@ -191,8 +192,8 @@ class RecordingSink : public ComObject<IDispatch> {
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                 VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) override {
+  HRESULT Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excepInfo, UINT* argErr) override {
     EXPECT_EQ(riid, IID_NULL);
     EXPECT_EQ(flags, DISPATCH_METHOD);
     EXPECT_EQ(result, nullptr);

@@ -1,13 +1,27 @@
-// Container probes the drawing board answers without offering anything:
-// quick activation, storage persistence and data transfer. A container that
-// gets these replies falls back to the ordinary activation and stream paths.
+// Container probes a control answers without offering anything: quick
+// activation, storage persistence, data transfer and property pages, as
+// listed interfaces of a ComObject. A container that gets these replies falls
+// back to the ordinary activation and stream paths.
 #pragma once
 
 #include "platform/com/control_extras.h"
 #include "platform/com/data_object.h"
 #include "platform/com/persist.h"
 
-namespace varn::drawing {
+namespace varn::com {
+
+class NoPropertyPages : public ISpecifyPropertyPages {
+ public:
+  HRESULT GetPages(CAUUID* pages) override {
+    if (pages == nullptr) return E_POINTER;
+    pages->cElems = 0;
+    pages->pElems = nullptr;
+    return S_OK;
+  }
+
+ protected:
+  ~NoPropertyPages() = default;
+};
 
 class NoQuickActivate : public IQuickActivate {
  public:
@@ -21,7 +35,7 @@ class NoQuickActivate : public IQuickActivate {
   ~NoQuickActivate() = default;
 };
 
-// GetClassID and IsDirty are left to Control<>, which shares them with the
+// GetClassID and IsDirty are left to ui::Control<>, which shares them with the
 // stream persistence of the control base.
 class NoPersistStorage : public IPersistStorage {
  public:
@@ -65,4 +79,4 @@ class NoDataObject : public IDataObject {
   ~NoDataObject() = default;
 };
 
-}  // namespace varn::drawing
+}  // namespace varn::com
