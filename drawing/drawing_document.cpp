@@ -1,7 +1,8 @@
 #include "drawing/drawing_document.h"
 
-#include <cassert>
 #include <utility>
+
+#include "platform/system/check.h"
 
 namespace varn::drawing {
 
@@ -17,7 +18,8 @@ CDrawingDocument::~CDrawingDocument() = default;
 
 CDrawingState& CDrawingDocument::Append(CDrawingState& source,
                                         std::unique_ptr<CDrawingState> state) {
-  assert(source.document == this);
+  // A state of another document would link two histories into one chain.
+  VARN_CHECK(source.document == this);
   state->document = this;
   state->previous = &source;
   state->next.reset();
@@ -47,6 +49,7 @@ void CDrawingDocument::TrimHistory(CDrawingState& newest) {
   std::unique_ptr<CDrawingState> droppedChain = std::move(oldest_);
   oldest_ = std::move(kept);
   droppedChain.reset();
+  VARN_DCHECK(CountStates() <= kMaxHistoryStates);
 }
 
 namespace {
@@ -63,6 +66,7 @@ int32_t MoveResult(const CDrawingState& from, const CDrawingState& to) {
 
 int32_t CDrawingDocument::Undo() {
   CDrawingState* from = current;
+  VARN_CHECK(from != nullptr);
   if (!from->previous) return 0;
   current = from->previous;
   return MoveResult(*from, *current);
@@ -70,6 +74,7 @@ int32_t CDrawingDocument::Undo() {
 
 int32_t CDrawingDocument::Redo() {
   CDrawingState* from = current;
+  VARN_CHECK(from != nullptr);
   if (!from->next) return 0;
   current = from->next.get();
   return MoveResult(*from, *current);

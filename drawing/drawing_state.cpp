@@ -1,9 +1,9 @@
 #include "drawing/drawing_state.h"
 
-#include <cassert>
 #include <utility>
 
 #include "drawing/drawing_document.h"
+#include "platform/system/check.h"
 
 namespace varn::drawing {
 
@@ -19,12 +19,12 @@ CDrawingState::~CDrawingState() {
 }
 
 DrawingLayer& CDrawingState::SelectedLayer() {
-  assert(selectedLayer >= 0 && static_cast<size_t>(selectedLayer) < layers.size());
+  VARN_CHECK(selectedLayer >= 0 && static_cast<size_t>(selectedLayer) < layers.size());
   return layers[static_cast<size_t>(selectedLayer)];
 }
 
 const DrawingLayer& CDrawingState::SelectedLayer() const {
-  assert(selectedLayer >= 0 && static_cast<size_t>(selectedLayer) < layers.size());
+  VARN_CHECK(selectedLayer >= 0 && static_cast<size_t>(selectedLayer) < layers.size());
   return layers[static_cast<size_t>(selectedLayer)];
 }
 

@@ -5,6 +5,7 @@
 
 #include "drawing/drawing_document.h"
 #include "platform/imaging/graphics.h"
+#include "platform/system/check.h"
 
 namespace varn::drawing {
 
@@ -57,6 +58,7 @@ bool DeleteLayer(CDrawingState& state) {
   if (state.layers.size() < 2) return false;
   CDrawingState& derived = DeriveState(state, LayerCopy::Shared);
   const int32_t index = derived.selectedLayer;
+  VARN_CHECK(IsLayerIndex(derived, index));
   derived.layers.erase(derived.layers.begin() + index);
   const int32_t last = static_cast<int32_t>(derived.layers.size()) - 1;
   // The layer that takes the selection is shown, as any selected layer is:
@@ -85,6 +87,7 @@ bool MoveLayer(CDrawingState& state, LayerDirection direction) {
   const int32_t from = state.selectedLayer;
   const int32_t to = direction == LayerDirection::Up ? from + 1 : from - 1;
   if (count < 2 || to < 0 || to >= count) return false;
+  VARN_CHECK(IsLayerIndex(state, from));
   CDrawingState& derived = DeriveState(state, LayerCopy::Shared);
   std::swap(derived.layers[static_cast<size_t>(from)], derived.layers[static_cast<size_t>(to)]);
   derived.SelectLayerIndex(to);

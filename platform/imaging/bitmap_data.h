@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/imaging/geometry.h"
+#include "platform/system/check.h"
 #include "platform/imaging/pixel_format.h"
 
 namespace varn::imaging {
@@ -39,13 +40,16 @@ class BitmapData {
   bool IsWritable() const { return writable_; }
 
   // Rows for reading; valid for every lock until UnlockBits.
+  // Pixel loops call these for every row: the bound is checked in debug builds.
   const uint32_t* ConstRow(int32_t y) const {
+    VARN_DCHECK(y >= 0 && y < Height);
     return reinterpret_cast<const uint32_t*>(scan0_ + static_cast<intptr_t>(y) * Stride);
   }
   // Rows for writing; null for a read-only lock, whose rows may be shared
   // with clones of the bitmap and must not change.
   uint32_t* Row(int32_t y) {
     if (!writable_) return nullptr;
+    VARN_DCHECK(y >= 0 && y < Height);
     return reinterpret_cast<uint32_t*>(scan0_ + static_cast<intptr_t>(y) * Stride);
   }
 
