@@ -1,13 +1,10 @@
 // The base of every picture control: embedding (IOleObject and in-place
 // activation, windowed or windowless), drawing for a container (IViewObjectEx),
 // the persisted extent (IPersistStreamInit), and the control's window and
-// dialogs. A concrete control lists its other interfaces (or the automation
-// core's implementations of them) and writes its handlers and its drawing:
+// dialogs. A scripted control takes it through ui::ScriptedControl
+// (platform/ui/scripted_control.h) and writes its handlers and its drawing:
 //
-//   class CProfileImageCropper final : public ui::Control<CropperScripting, com::ObjectSafety, ...>
-//   {
-//    public:
-//     CProfileImageCropper() : Control(CLSID_ProfileImageCropper) {}
+//   class CProfileImageCropper final : public ui::ScriptedControl<CProfileImageCropper, ...> {
 //    protected:
 //     MessageReply ProcessWindowMessage(const WindowMessage& m) override {
 //       return RouteMessage(*this, kMessageMap, m);
