@@ -1,4 +1,4 @@
-#include "common/gdiplus_startup.h"
+#include "common/imaging_startup.h"
 
 namespace varn {
 
@@ -27,15 +27,15 @@ int ImagingStartupCount::Count() const {
 
 namespace {
 
-ImagingStartupCount& ModuleCount() {
+ImagingStartupCount& ModuleImagingStartup() {
   static ImagingStartupCount count(&imaging::StartImaging, &imaging::ShutdownImaging);
   return count;
 }
 
 }  // namespace
 
-imaging::Status AcquireGdiplus() { return ModuleCount().Acquire(); }
-void ReleaseGdiplus() { ModuleCount().Release(); }
-int GdiplusStartupCount() { return ModuleCount().Count(); }
+imaging::Status AcquireImaging() { return ModuleImagingStartup().Acquire(); }
+void ReleaseImaging() { ModuleImagingStartup().Release(); }
+int ImagingUserCount() { return ModuleImagingStartup().Count(); }
 
 }  // namespace varn

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "platform/imaging/imaging_runtime.h"
+#include "platform/imaging/imaging_startup.h"
 #include "platform/imaging/status.h"
 
 namespace varn {
@@ -39,19 +39,20 @@ class ImagingStartupCount {
   imaging::ImagingToken token_ = 0;
 };
 
-// The module's count, used by every control.
-imaging::Status AcquireGdiplus();
-void ReleaseGdiplus();
-int GdiplusStartupCount();
+// The module's count, used by every control; ImagingUserCount tells how many
+// callers it holds.
+imaging::Status AcquireImaging();
+void ReleaseImaging();
+int ImagingUserCount();
 
 // Holds the module's imaging runtime for one scope, for work that needs it
 // only while it runs (the cropper's picture operations).
-class GdiplusScope {
+class ImagingScope {
  public:
-  GdiplusScope() : status_(AcquireGdiplus()) {}
-  ~GdiplusScope() { ReleaseGdiplus(); }
-  GdiplusScope(const GdiplusScope&) = delete;
-  GdiplusScope& operator=(const GdiplusScope&) = delete;
+  ImagingScope() : status_(AcquireImaging()) {}
+  ~ImagingScope() { ReleaseImaging(); }
+  ImagingScope(const ImagingScope&) = delete;
+  ImagingScope& operator=(const ImagingScope&) = delete;
 
   imaging::Status GetStatus() const { return status_; }
 

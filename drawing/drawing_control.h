@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "common/gdiplus_startup.h"
+#include "common/imaging_startup.h"
 #include "drawing/drawing_document.h"
 #include "drawing/recent_colors.h"
 #include "drawing/tool_types.h"
@@ -231,7 +231,7 @@ class CDrawingControl final
   static HRESULT GetString(const std::u16string& field, BSTR* value);
 
   // Declared first: the imaging runtime outlives every bitmap below.
-  GdiplusScope gdiplus_;
+  ImagingScope imaging_;
   std::unique_ptr<CDrawingDocument> document_;
   // 24bpp, canvas size: the last rendered picture, read by the colour picker.
   std::unique_ptr<imaging::Bitmap> backBuffer_;

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/imaging/imaging_runtime.h"
+#include "platform/imaging/imaging_startup.h"
 
 namespace varn::imaging {
 

@@ -9,7 +9,7 @@
 
 #include "platform/imaging/graphics.h"
 #include "platform/imaging/graphics_impl.h"
-#include "platform/imaging/imaging_runtime.h"
+#include "platform/imaging/imaging_startup.h"
 
 namespace varn::imaging {
 

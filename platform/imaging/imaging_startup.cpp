@@ -1,4 +1,4 @@
-#include "platform/imaging/imaging_runtime.h"
+#include "platform/imaging/imaging_startup.h"
 
 #include <QApplication>
 #include <QGuiApplication>

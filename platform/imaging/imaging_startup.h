@@ -1,9 +1,10 @@
-// Bringing the imaging runtime up and down. Start makes sure a Qt GUI
-// application exists (creating a widgets application when the host has none,
-// on the offscreen platform when no display is set); Shutdown destroys it
-// again only when Start created it and no other token is outstanding.
-// Starting again after a shutdown works. Call both on the thread that owns
-// the controls. The process-wide acquire and release count lives above this.
+// Imaging start-up: bringing the imaging runtime up and down. Start makes
+// sure a Qt GUI application exists (creating a widgets application when the
+// host has none, on the offscreen platform when no display is set); Shutdown
+// destroys it again only when Start created it and no other token is
+// outstanding. Starting again after a shutdown works. Call both on the thread
+// that owns the controls. The process-wide acquire and release count is
+// common/imaging_startup.h.
 #pragma once
 
 #include <cstdint>

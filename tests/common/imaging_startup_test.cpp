@@ -1,4 +1,4 @@
-#include "common/gdiplus_startup.h"
+#include "common/imaging_startup.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 using imaging::ImagingToken;
 using imaging::Status;
 
-// What the fake runtime was asked to do, in order: positive tokens for
+// What the fake imaging start-up was asked to do, in order: positive tokens for
 // starts, negated tokens for shutdowns.
 std::vector<long> calls;
 ImagingToken nextToken = 1;
@@ -28,7 +28,7 @@ Status FakeStart(ImagingToken* token) {
 
 void FakeShutdown(ImagingToken token) { calls.push_back(-static_cast<long>(token)); }
 
-class StartupCount : public ::testing::Test {
+class ImagingStartupCountTest : public ::testing::Test {
  protected:
   void SetUp() override {
     calls.clear();
@@ -38,7 +38,7 @@ class StartupCount : public ::testing::Test {
   ImagingStartupCount count_{&FakeStart, &FakeShutdown};
 };
 
-TEST_F(StartupCount, FirstAcquireStartsLastReleaseShutsDown) {
+TEST_F(ImagingStartupCountTest, FirstAcquireStartsLastReleaseShutsDown) {
   EXPECT_EQ(count_.Acquire(), Status::Ok);
   EXPECT_EQ(count_.Acquire(), Status::Ok);
   EXPECT_EQ(count_.Acquire(), Status::Ok);
@@ -51,7 +51,7 @@ TEST_F(StartupCount, FirstAcquireStartsLastReleaseShutsDown) {
   EXPECT_EQ(count_.Count(), 0);
 }
 
-TEST_F(StartupCount, StartsAgainWithANewTokenAfterShutdown) {
+TEST_F(ImagingStartupCountTest, StartsAgainWithANewTokenAfterShutdown) {
   count_.Acquire();
   count_.Release();
   count_.Acquire();
@@ -59,7 +59,7 @@ TEST_F(StartupCount, StartsAgainWithANewTokenAfterShutdown) {
   EXPECT_EQ(calls, (std::vector<long>{1, -1, 2, -2}));
 }
 
-TEST_F(StartupCount, ReleaseWithoutAcquireDoesNothing) {
+TEST_F(ImagingStartupCountTest, ReleaseWithoutAcquireDoesNothing) {
   count_.Release();
   EXPECT_EQ(count_.Count(), 0);
   count_.Acquire();
@@ -70,7 +70,7 @@ TEST_F(StartupCount, ReleaseWithoutAcquireDoesNothing) {
   EXPECT_EQ(calls, (std::vector<long>{1, -1, 2}));
 }
 
-TEST_F(StartupCount, FailedStartIsRetriedAndNeverShutDown) {
+TEST_F(ImagingStartupCountTest, FailedStartIsRetriedAndNeverShutDown) {
   startFails = true;
   EXPECT_EQ(count_.Acquire(), Status::GenericError);
   EXPECT_EQ(count_.Count(), 1);
@@ -87,22 +87,22 @@ TEST_F(StartupCount, FailedStartIsRetriedAndNeverShutDown) {
   EXPECT_EQ(calls, (std::vector<long>{0, 1, -1, 0}));
 }
 
-TEST(ModuleStartupCount, BringsTheGuiRuntimeUpAndDown) {
-  ASSERT_EQ(GdiplusStartupCount(), 0);
+TEST(ModuleImagingStartup, BringsTheGuiRuntimeUpAndDown) {
+  ASSERT_EQ(ImagingUserCount(), 0);
   ASSERT_FALSE(imaging::IsImagingGuiAvailable());
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(AcquireGdiplus(), Status::Ok);
+    EXPECT_EQ(AcquireImaging(), Status::Ok);
     {
-      GdiplusScope scope;
+      ImagingScope scope;
       EXPECT_EQ(scope.GetStatus(), Status::Ok);
-      EXPECT_EQ(GdiplusStartupCount(), 2);
+      EXPECT_EQ(ImagingUserCount(), 2);
     }
     EXPECT_TRUE(imaging::IsImagingGuiAvailable()) << "round " << round;
-    ReleaseGdiplus();
+    ReleaseImaging();
     EXPECT_FALSE(imaging::IsImagingGuiAvailable()) << "round " << round;
   }
-  ReleaseGdiplus();
-  EXPECT_EQ(GdiplusStartupCount(), 0);
+  ReleaseImaging();
+  EXPECT_EQ(ImagingUserCount(), 0);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/gdiplus_startup.h"
+#include "common/imaging_startup.h"
 #include "drawing/drawing_document.h"
 #include "drawing/layer_operations.h"
 #include "drawing/render.h"
@@ -204,8 +204,8 @@ TEST_F(RenderTest, TargetSmallerThanTheCanvasIsCut) {
 // Texts need the imaging runtime for their glyphs.
 class RenderTexts : public RenderTest {
  protected:
-  static void SetUpTestSuite() { ASSERT_EQ(AcquireGdiplus(), imaging::Status::Ok); }
-  static void TearDownTestSuite() { ReleaseGdiplus(); }
+  static void SetUpTestSuite() { ASSERT_EQ(AcquireImaging(), imaging::Status::Ok); }
+  static void TearDownTestSuite() { ReleaseImaging(); }
 
   int32_t CountPixels(const Bitmap& bitmap, uint32_t color) {
     int32_t count = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/gdiplus_startup.h"
+#include "common/imaging_startup.h"
 #include "drawing/drawing_document.h"
 #include "drawing/drawing_state.h"
 #include "drawing/drawing_text.h"
@@ -75,8 +75,8 @@ RectF Measure(const DrawingText& text) {
 
 class TextObjects : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_EQ(AcquireGdiplus(), imaging::Status::Ok); }
-  static void TearDownTestSuite() { ReleaseGdiplus(); }
+  static void SetUpTestSuite() { ASSERT_EQ(AcquireImaging(), imaging::Status::Ok); }
+  static void TearDownTestSuite() { ReleaseImaging(); }
 
   CDrawingState& State() { return *document_.current; }
 

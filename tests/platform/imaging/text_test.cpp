@@ -9,7 +9,7 @@
 
 #include "platform/imaging/font.h"
 #include "platform/imaging/graphics.h"
-#include "platform/imaging/imaging_runtime.h"
+#include "platform/imaging/imaging_startup.h"
 #include "tests/platform/imaging/pixel_helpers.h"
 
 namespace varn::imaging {
