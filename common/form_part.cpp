@@ -13,7 +13,7 @@ namespace {
 constexpr std::u16string_view kLineEnd = u"\r\n";
 constexpr int64_t kMaxPartSize = std::numeric_limits<int32_t>::max();
 
-bool Send(system::HttpPostRequest& request, std::string_view bytes) {
+bool Send(http::HttpPostRequest& request, std::string_view bytes) {
   return request.Write(std::as_bytes(std::span(bytes.data(), bytes.size())));
 }
 
@@ -30,13 +30,12 @@ std::u16string CFormTextPart::Format() const {
   return text;
 }
 
-int32_t CFormTextPart::GetSize(const system::UploadTextCodec& codec) {
+int32_t CFormTextPart::GetSize(const http::UploadTextCodec& codec) {
   std::size_t size = codec.Encode(Format()).size();
   return size > static_cast<std::size_t>(kMaxPartSize) ? 0 : static_cast<int32_t>(size);
 }
 
-bool CFormTextPart::WriteTo(system::HttpPostRequest& request,
-                            const system::UploadTextCodec& codec) {
+bool CFormTextPart::WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) {
   return Send(request, codec.Encode(Format()));
 }
 
@@ -53,7 +52,7 @@ std::u16string CFormFilePart::FormatHeader() const {
   return text;
 }
 
-int32_t CFormFilePart::GetSize(const system::UploadTextCodec& codec) {
+int32_t CFormFilePart::GetSize(const http::UploadTextCodec& codec) {
   if (!file_.IsOpen()) {
     auto opened = system::FileReader::Open(system::Utf16ToUtf8(path_));
     if (!opened) return 0;
@@ -72,8 +71,7 @@ int32_t CFormFilePart::GetSize(const system::UploadTextCodec& codec) {
   return static_cast<int32_t>(total + static_cast<int64_t>(fileSize_));
 }
 
-bool CFormFilePart::WriteTo(system::HttpPostRequest& request,
-                            const system::UploadTextCodec& codec) {
+bool CFormFilePart::WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) {
   if (!file_.IsOpen()) return false;
   if (!Send(request, codec.Encode(FormatHeader()))) return false;
   std::array<std::byte, kFormFileBlockSize> block;

@@ -23,17 +23,17 @@ class CFormPart {
  public:
   virtual ~CFormPart() = default;
   // Bytes of this part as sent; 0 means it cannot be sent.
-  virtual int32_t GetSize(const system::UploadTextCodec& codec) = 0;
+  virtual int32_t GetSize(const http::UploadTextCodec& codec) = 0;
   // True when every byte of the part went out.
-  virtual bool WriteTo(system::HttpPostRequest& request, const system::UploadTextCodec& codec) = 0;
+  virtual bool WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) = 0;
 };
 
 class CFormTextPart final : public CFormPart {
  public:
   CFormTextPart(std::u16string_view name, std::u16string_view value) : name_(name), value_(value) {}
 
-  int32_t GetSize(const system::UploadTextCodec& codec) override;
-  bool WriteTo(system::HttpPostRequest& request, const system::UploadTextCodec& codec) override;
+  int32_t GetSize(const http::UploadTextCodec& codec) override;
+  bool WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) override;
 
   // The part's text before conversion.
   std::u16string Format() const;
@@ -50,10 +50,10 @@ class CFormFilePart final : public CFormPart {
 
   // Opens the file on the first call and keeps it open until the part goes,
   // so the bytes sent are those of the file that was sized.
-  int32_t GetSize(const system::UploadTextCodec& codec) override;
+  int32_t GetSize(const http::UploadTextCodec& codec) override;
   // Sends exactly the size that GetSize counted: a file that shrank or a read
   // error fails the part instead of leaving the body short.
-  bool WriteTo(system::HttpPostRequest& request, const system::UploadTextCodec& codec) override;
+  bool WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) override;
 
   // The part's header text before conversion; the whole path is the file name.
   std::u16string FormatHeader() const;

@@ -29,7 +29,7 @@ std::vector<std::string> RequestHeaders(int64_t bodyLength) {
 }
 
 // The reply bytes, read in blocks; none when it is longer than the limit.
-std::optional<std::string> ReadWholeReply(system::HttpPostRequest& request) {
+std::optional<std::string> ReadWholeReply(http::HttpPostRequest& request) {
   std::string bytes;
   std::array<std::byte, kUploadReplyBlockSize> block;
   while (std::size_t got = request.ReadReply(block)) {
@@ -55,7 +55,7 @@ void CFormUpload::AddFileField(std::u16string_view name, std::u16string_view pat
   parts_.push_back(std::make_unique<CFormFilePart>(name, path, contentType));
 }
 
-bool CFormUpload::Send(system::HttpPostRequest& request, const system::UploadTextCodec& codec,
+bool CFormUpload::Send(http::HttpPostRequest& request, const http::UploadTextCodec& codec,
                        std::string_view closingLine) {
   for (auto& part : parts_) {
     if (!part->WriteTo(request, codec)) return false;
@@ -65,7 +65,7 @@ bool CFormUpload::Send(system::HttpPostRequest& request, const system::UploadTex
 
 bool CFormUpload::Post(std::u16string_view url, std::u16string& reply,
                        const std::u16string* cookie) {
-  const system::UploadTextCodec codec = system::UploadTextCodec::ForCurrentLocale();
+  const http::UploadTextCodec codec = http::UploadTextCodec::ForCurrentLocale();
   int64_t bodyLength = 0;
   for (auto& part : parts_) {
     int32_t size = part->GetSize(codec);
@@ -82,7 +82,7 @@ bool CFormUpload::Post(std::u16string_view url, std::u16string& reply,
   std::optional<std::string> cookieBytes;
   if (cookie) cookieBytes = codec.Encode(*cookie);
 
-  system::HttpPostRequest request;
+  http::HttpPostRequest request;
   if (!request.Open(*target, std::string(kUploadAgent), RequestHeaders(bodyLength),
                     cookieBytes ? &*cookieBytes : nullptr, static_cast<uint64_t>(bodyLength))) {
     return false;

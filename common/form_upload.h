@@ -40,7 +40,7 @@ class CFormUpload {
   std::size_t PartCount() const { return parts_.size(); }
 
  private:
-  bool Send(system::HttpPostRequest& request, const system::UploadTextCodec& codec,
+  bool Send(http::HttpPostRequest& request, const http::UploadTextCodec& codec,
             std::string_view closingLine);
 
   std::vector<std::unique_ptr<CFormPart>> parts_;

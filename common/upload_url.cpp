@@ -31,7 +31,7 @@ std::optional<uint16_t> ParsePort(std::u16string_view digits) {
 }
 
 // Splits "host" or "host:port"; an IPv6 address keeps its brackets.
-bool SplitHostAndPort(std::u16string_view hostText, system::HttpTarget& target) {
+bool SplitHostAndPort(std::u16string_view hostText, http::HttpTarget& target) {
   std::size_t colon = hostText.rfind(u':');
   std::size_t bracket = hostText.rfind(u']');
   if (colon != std::u16string_view::npos &&
@@ -48,8 +48,8 @@ bool SplitHostAndPort(std::u16string_view hostText, system::HttpTarget& target) 
 
 }  // namespace
 
-std::optional<system::HttpTarget> ParseUploadUrl(std::u16string_view url,
-                                                 const system::UploadTextCodec& codec) {
+std::optional<http::HttpTarget> ParseUploadUrl(std::u16string_view url,
+                                               const http::UploadTextCodec& codec) {
   std::size_t position = 0;
   auto scheme = NextToken(url, u":/", position);
   if (!scheme) return std::nullopt;
@@ -58,12 +58,12 @@ std::optional<system::HttpTarget> ParseUploadUrl(std::u16string_view url,
   auto objectName = NextToken(url, u"", position);
   if (!objectName) return std::nullopt;
 
-  system::HttpTarget target;
+  http::HttpTarget target;
   if (EqualsIgnoringCase(*scheme, u"http")) {
-    target.scheme = system::HttpScheme::Http;
+    target.scheme = http::HttpScheme::Http;
     target.port = 80;
   } else if (EqualsIgnoringCase(*scheme, u"https")) {
-    target.scheme = system::HttpScheme::Https;
+    target.scheme = http::HttpScheme::Https;
     target.port = 443;
   } else {
     return std::nullopt;

@@ -13,7 +13,7 @@ namespace varn {
 
 // None for an address without scheme, host or object name, with another
 // scheme, or with a port that is no number from 1 to 65535.
-std::optional<system::HttpTarget> ParseUploadUrl(std::u16string_view url,
-                                                 const system::UploadTextCodec& codec);
+std::optional<http::HttpTarget> ParseUploadUrl(std::u16string_view url,
+                                               const http::UploadTextCodec& codec);
 
 }  // namespace varn

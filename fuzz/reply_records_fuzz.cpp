@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(std::equal(taken[i].begin(), taken[i].end(), all[i].begin()));
   }
 
-  const auto codec = varn::system::UploadTextCodec::ForCharset("UTF-8");
+  const auto codec = varn::http::UploadTextCodec::ForCharset("UTF-8");
   if (auto target = varn::ParseUploadUrl(text, codec)) {
     Check(!target->host.empty() && target->port > 0 && !target->objectName.empty());
   }

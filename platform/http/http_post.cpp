@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string_view>
 
-namespace varn::system {
+namespace varn::http {
 namespace {
 
 // The reply is handed out in blocks; curl is held back once this much waits.
@@ -249,4 +249,4 @@ std::size_t HttpPostRequest::ReadReply(std::span<std::byte> block) {
 
 void HttpPostRequest::Close() { impl_.reset(); }
 
-}  // namespace varn::system
+}  // namespace varn::http

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace varn::system {
+namespace varn::http {
 
 enum class HttpScheme { Http, Https };
 
@@ -70,4 +70,4 @@ class HttpPostRequest {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace varn::system
+}  // namespace varn::http

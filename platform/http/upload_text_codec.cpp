@@ -10,7 +10,7 @@
 
 #include "platform/system/utf_convert.h"
 
-namespace varn::system {
+namespace varn::http {
 namespace {
 
 constexpr char kUtf16Le[] = "UTF-16LE";
@@ -94,7 +94,7 @@ UploadTextCodec UploadTextCodec::ForCharset(std::string_view charset) {
 }
 
 std::string UploadTextCodec::Encode(std::u16string_view text) const {
-  if (utf8_) return Utf16ToUtf8(text);
+  if (utf8_) return system::Utf16ToUtf8(text);
   std::string units;
   units.reserve(text.size() * 2);
   for (char16_t unit : text) {
@@ -102,7 +102,7 @@ std::string UploadTextCodec::Encode(std::u16string_view text) const {
     units += static_cast<char>(unit >> 8);
   }
   Converter converter(charset_.c_str(), kUtf16Le);
-  if (!converter.Valid()) return Utf16ToUtf8(text);
+  if (!converter.Valid()) return system::Utf16ToUtf8(text);
   return Convert(converter, units, "?", [&](std::size_t position) -> std::size_t {
     std::size_t index = position / 2;
     bool pair = index + 1 < text.size() && text[index] >= 0xD800 && text[index] <= 0xDBFF &&
@@ -112,9 +112,9 @@ std::string UploadTextCodec::Encode(std::u16string_view text) const {
 }
 
 std::u16string UploadTextCodec::Decode(std::string_view bytes) const {
-  if (utf8_) return Utf8ToUtf16(bytes);
+  if (utf8_) return system::Utf8ToUtf16(bytes);
   Converter converter(kUtf16Le, charset_.c_str());
-  if (!converter.Valid()) return Utf8ToUtf16(bytes);
+  if (!converter.Valid()) return system::Utf8ToUtf16(bytes);
   std::string units = Convert(converter, bytes, std::string_view("\xFD\xFF", 2),
                               [](std::size_t) -> std::size_t { return 1; });
   std::u16string text;
@@ -126,4 +126,4 @@ std::u16string UploadTextCodec::Decode(std::string_view bytes) const {
   return text;
 }
 
-}  // namespace varn::system
+}  // namespace varn::http

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace varn::system {
+namespace varn::http {
 
 class UploadTextCodec {
  public:
@@ -36,4 +36,4 @@ class UploadTextCodec {
   bool utf8_ = true;
 };
 
-}  // namespace varn::system
+}  // namespace varn::http

@@ -32,7 +32,7 @@ const std::string kBoundary = "---------------------------7d5b63620a12";
 const std::string kAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 1.1.4322)";
 
-system::UploadTextCodec Utf8() { return system::UploadTextCodec::ForCharset("UTF-8"); }
+http::UploadTextCodec Utf8() { return http::UploadTextCodec::ForCharset("UTF-8"); }
 
 std::string TextPartBytes(const std::string& name, const std::string& value) {
   return "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
@@ -67,7 +67,7 @@ TEST(FormParts, TextPartIsEightyEightBytesPlusNameAndValue) {
   // Sizes count converted bytes: two Japanese characters are six in UTF-8.
   EXPECT_EQ(CFormTextPart(u"k", u"\u65E5\u672C").GetSize(Utf8()), 88 + 1 + 6);
   EXPECT_EQ(
-      CFormTextPart(u"k", u"\u65E5\u672C").GetSize(system::UploadTextCodec::ForCharset("EUC-JP")),
+      CFormTextPart(u"k", u"\u65E5\u672C").GetSize(http::UploadTextCodec::ForCharset("EUC-JP")),
       88 + 1 + 4);
 }
 
@@ -220,13 +220,13 @@ TEST(UploadUrl, PortsDefaultBySchemeAndAreHonouredWhenWritten) {
   auto codec = Utf8();
   auto plain = ParseUploadUrl(u"http://example.com/up.php", codec);
   ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->scheme, system::HttpScheme::Http);
+  EXPECT_EQ(plain->scheme, http::HttpScheme::Http);
   EXPECT_EQ(plain->host, "example.com");
   EXPECT_EQ(plain->port, 80);
   EXPECT_EQ(plain->objectName, "up.php");
   auto secure = ParseUploadUrl(u"https://example.com/a/b?c=d", codec);
   ASSERT_TRUE(secure);
-  EXPECT_EQ(secure->scheme, system::HttpScheme::Https);
+  EXPECT_EQ(secure->scheme, http::HttpScheme::Https);
   EXPECT_EQ(secure->port, 443);
   EXPECT_EQ(secure->objectName, "a/b?c=d");
   auto withPort = ParseUploadUrl(u"https://example.com:8443/x", codec);

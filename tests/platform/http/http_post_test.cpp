@@ -14,7 +14,7 @@
 
 #include "tests/support/upload_server.h"
 
-namespace varn::system {
+namespace varn::http {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -104,4 +104,4 @@ TEST(HttpPostRequest, NeverSendsMoreThanTheDeclaredLength) {
 }
 
 }  // namespace
-}  // namespace varn::system
+}  // namespace varn::http

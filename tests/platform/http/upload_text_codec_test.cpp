@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace varn::system {
+namespace varn::http {
 namespace {
 
 TEST(UploadTextCodec, NoCharsetOrAsciiMeansUtf8) {
@@ -53,4 +53,4 @@ TEST(UploadTextCodec, EucJpRoundTripsJapaneseAndReplacesBadBytes) {
 }
 
 }  // namespace
-}  // namespace varn::system
+}  // namespace varn::http
