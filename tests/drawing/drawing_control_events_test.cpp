@@ -4,17 +4,15 @@
 
 #include <vector>
 
-#include "tests/drawing/board_harness.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {
 
-using Events = std::vector<Event>;
-
 TEST(DrawingControlLayers, NewBoardReportsOneSelectedVisibleLayer) {
   Board board;
   ASSERT_EQ(board.Call(kDispRequestLayersInfo), S_OK);
-  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, kTrue, kTrue}}}));
+  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, true, true}}}));
 }
 
 TEST(DrawingControlLayers, AddLayerReportsIdsAndSelectionUpToTenLayers) {
@@ -30,8 +28,8 @@ TEST(DrawingControlLayers, AddLayerReportsIdsAndSelectionUpToTenLayers) {
   board.Call(kDispRequestLayersInfo);
   const Events report = board.TakeEvents();
   ASSERT_EQ(report.size(), 10u);
-  EXPECT_EQ(report[9], (Event{kOnUpdateLayerInfo, {9, 9, kTrue, kTrue}}));
-  EXPECT_EQ(report[4], (Event{kOnUpdateLayerInfo, {4, 4, kFalse, kTrue}}));
+  EXPECT_EQ(report[9], (Event{kOnUpdateLayerInfo, {9, 9, true, true}}));
+  EXPECT_EQ(report[4], (Event{kOnUpdateLayerInfo, {4, 4, false, true}}));
 }
 
 TEST(DrawingControlLayers, DeleteLayerReportsTheOldIndexThenTheNewSelection) {
@@ -45,42 +43,42 @@ TEST(DrawingControlLayers, DeleteLayerReportsTheOldIndexThenTheNewSelection) {
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnDeleteLayer, {2}}, {kOnSelectLayer, {-1, 1}}}));
 
   board.Call(kDispAddLayer);  // [A, B, D], D selected
-  board.Call(kDispSelectLayer, {Board::I4(1)});
+  board.Call(kDispSelectLayer, {I4(1)});
   board.TakeEvents();
   const uint32_t before = board.Invalidations();
   board.Call(kDispDeleteLayer);
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnDeleteLayer, {1}}, {kOnSelectLayer, {-1, 1}}}));
   EXPECT_GT(board.Invalidations(), before);
   board.Call(kDispRequestLayersInfo);
-  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, kFalse, kTrue}},
-                                        {kOnUpdateLayerInfo, {1, 3, kTrue, kTrue}}}));
+  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, false, true}},
+                                        {kOnUpdateLayerInfo, {1, 3, true, true}}}));
 }
 
 TEST(DrawingControlLayers, SelectingAHiddenLayerShowsItAndRepaints) {
   Board board;
   board.Call(kDispAddLayer);
-  board.Call(kDispToggleLayerVisibility, {Board::I4(1)});  // the selected one: refused
-  board.Call(kDispToggleLayerVisibility, {Board::I4(0)});
+  board.Call(kDispToggleLayerVisibility, {I4(1)});  // the selected one: refused
+  board.Call(kDispToggleLayerVisibility, {I4(0)});
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnAddLayer, {1}},
                                         {kOnSelectLayer, {0, 1}},
-                                        {kOnToggleLayerVisibility, {0, kFalse}}}));
+                                        {kOnToggleLayerVisibility, {0, false}}}));
   uint32_t before = board.Invalidations();
-  board.Call(kDispSelectLayer, {Board::I4(0)});
+  board.Call(kDispSelectLayer, {I4(0)});
   EXPECT_EQ(board.TakeEvents(),
-            (Events{{kOnSelectLayer, {1, 0}}, {kOnToggleLayerVisibility, {0, kTrue}}}));
+            (Events{{kOnSelectLayer, {1, 0}}, {kOnToggleLayerVisibility, {0, true}}}));
   EXPECT_GT(board.Invalidations(), before);
 
   // A visible layer: the same two events and no repaint.
   before = board.Invalidations();
-  board.Call(kDispSelectLayer, {Board::I4(1)});
+  board.Call(kDispSelectLayer, {I4(1)});
   EXPECT_EQ(board.TakeEvents(),
-            (Events{{kOnSelectLayer, {0, 1}}, {kOnToggleLayerVisibility, {1, kTrue}}}));
+            (Events{{kOnSelectLayer, {0, 1}}, {kOnToggleLayerVisibility, {1, true}}}));
   EXPECT_EQ(board.Invalidations(), before);
 
   // The selected index and indexes outside the list do nothing.
   for (int32_t index : {1, 2, -1, 0x7FFFFFFF}) {
-    board.Call(kDispSelectLayer, {Board::I4(index)});
-    board.Call(kDispToggleLayerVisibility, {Board::I4(index)});
+    board.Call(kDispSelectLayer, {I4(index)});
+    board.Call(kDispToggleLayerVisibility, {I4(index)});
   }
   EXPECT_TRUE(board.Events().empty());
 }
@@ -89,20 +87,20 @@ TEST(DrawingControlLayers, MoveLayerReportsBothIndexesAndRefusesAtTheEnds) {
   Board board;
   board.Call(kDispAddLayer);
   board.TakeEvents();
-  board.Call(kDispMoveLayer, {Board::Bool(true)});  // already on top
-  board.Call(kDispUndo);                            // undoes the AddLayer, not a move
+  board.Call(kDispMoveLayer, {Bool(true)});  // already on top
+  board.Call(kDispUndo);                     // undoes the AddLayer, not a move
   board.Call(kDispRedo);
   board.TakeEvents();
-  board.Call(kDispMoveLayer, {Board::Bool(false)});
+  board.Call(kDispMoveLayer, {Bool(false)});
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnMoveLayer, {1, 0}}}));
-  board.Call(kDispMoveLayer, {Board::Bool(false)});  // already at the bottom
+  board.Call(kDispMoveLayer, {Bool(false)});  // already at the bottom
   EXPECT_TRUE(board.Events().empty());
   // Any non-zero flag means up; the layer keeps its id.
-  board.Call(kDispMoveLayer, {Board::I4(2)});
+  board.Call(kDispMoveLayer, {I4(2)});
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnMoveLayer, {0, 1}}}));
   board.Call(kDispRequestLayersInfo);
-  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, kFalse, kTrue}},
-                                        {kOnUpdateLayerInfo, {1, 1, kTrue, kTrue}}}));
+  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, false, true}},
+                                        {kOnUpdateLayerInfo, {1, 1, true, true}}}));
 }
 
 TEST(DrawingControlLayers, MergeLayerLeavesOneLayerAndRestartsTheIds) {
@@ -125,18 +123,18 @@ TEST(DrawingControlLayers, ASinkChangingTheLayersDuringTheReportIsSafe) {
   board.TakeEvents();
   // The page deletes a layer while hearing about the first one.
   bool deleted = false;
-  board.Recorder().onEvent = [&](const Event& event) {
+  board.Sink().onEvent = [&](const Event& event) {
     if (event.dispid == kOnUpdateLayerInfo && !deleted) {
       deleted = true;
       board.Call(kDispDeleteLayer);
     }
   };
   board.Call(kDispRequestLayersInfo);
-  board.Recorder().onEvent = nullptr;
+  board.Sink().onEvent = nullptr;
   const Events seen = board.TakeEvents();
   ASSERT_EQ(seen.size(), 4u);  // layer 0, the deletion's two events, layer 1
-  EXPECT_EQ(seen[0], (Event{kOnUpdateLayerInfo, {0, 0, kFalse, kTrue}}));
-  EXPECT_EQ(seen[3], (Event{kOnUpdateLayerInfo, {1, 1, kTrue, kTrue}}));
+  EXPECT_EQ(seen[0], (Event{kOnUpdateLayerInfo, {0, 0, false, true}}));
+  EXPECT_EQ(seen[3], (Event{kOnUpdateLayerInfo, {1, 1, true, true}}));
 }
 
 TEST(DrawingControlCanvas, SizeAndZoomPutsReportTheZoomedSize) {
@@ -205,7 +203,7 @@ TEST(DrawingControlHistory, ClearIsAStepThatUndoReverses) {
   board.Call(kDispClear);
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnInvalidateInfo, {}}}));
   board.Call(kDispRequestLayersInfo);
-  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, kTrue, kTrue}}}));
+  EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, true, true}}}));
   board.Call(kDispUndo);
   board.TakeEvents();
   board.Call(kDispRequestLayersInfo);

@@ -5,12 +5,10 @@
 
 #include <vector>
 
-#include "tests/drawing/board_harness.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {
-
-using Events = std::vector<Event>;
 
 int CountPixels(const Board& board, uint32_t color) {
   int count = 0;
@@ -199,37 +197,15 @@ TEST(DrawingControlInput, TheTextToolSelectsAndDragsATextObject) {
 }
 
 TEST(DrawingControlInput, ASinkReleasingTheBoardInsideAMessageIsSafe) {
-  auto* control = com::MakeObject<CDrawingControl>();
-  auto* recorder = new EventRecorder;
-  recorder->AddRef();
-  IConnectionPointContainer* container = nullptr;
-  control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-  IConnectionPoint* point = nullptr;
-  container->FindConnectionPoint(DIID__IDrawingControlEvents, &point);
-  container->Release();
-  DWORD cookie = 0;
-  point->Advise(recorder, &cookie);
-  point->Release();
-  IDispatch* dispatch = nullptr;
-  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-  VARIANT hand{};
-  hand.vt = VT_I4;
-  hand.lVal = 0;
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{&hand, &named, 1, 1};
-  dispatch->Invoke(kDispToolType, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                   nullptr);
-  dispatch->Release();
+  Board board;
+  board.PutInt(kDispToolType, 0);
   // The page drops its last reference when it hears about the scroll.
-  recorder->onEvent = [control](const Event& event) {
-    if (event.dispid == kOnMoveImage) control->Release();
+  board.Sink().onEvent = [&board](const Event& event) {
+    if (event.dispid == kOnMoveImage) board.Drop();
   };
-  LRESULT result = 0;
-  auto& windowless = static_cast<IOleInPlaceObjectWindowless&>(*control);
-  windowless.OnWindowMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10), &result);
-  EXPECT_EQ(windowless.OnWindowMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 10), &result), S_OK);
-  ASSERT_EQ(recorder->events.size(), 2u);  // the tool change and the one scroll
-  recorder->Release();
+  board.Send(WM_LBUTTONDOWN, 10, 10);
+  EXPECT_EQ(board.Send(WM_MOUSEMOVE, 20, 10), S_OK);
+  ASSERT_EQ(board.Events().size(), 2u);  // the tool change and the one scroll
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/drawing/board_harness.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {
@@ -249,7 +249,7 @@ TEST(DrawingControlSurface, UploadStringsAreStoredCopies) {
 }
 
 TEST(DrawingControlSurface, SubmissionAndPaintFileSucceedWithoutAddressOrHost) {
-  Board board;
+  Board board(Hosting::kNoSite);
   // No address to post to: the upload fails and the page hears so.
   EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
   EXPECT_EQ(board.TakeEvents(), (std::vector<Event>{{kOnUploadFileComplete, {1}}}));

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "tests/drawing/board_harness.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/drawing/page_host.h"
+#include "platform/system/utf_convert.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {
@@ -19,7 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 class ScratchFolder {
  public:
@@ -52,7 +52,7 @@ std::u16string Wide(const std::string& utf8) { return system::Utf8ToUtf16(utf8);
 const char16_t kPaintFilter[] = u"Tembra Paint Files (*.tbp)\0*.tbp\0All Files (*.*)\0*.*\0\0";
 
 // A red stroke on the bottom layer and a blue box on a second, hidden-free one.
-void DrawTwoLayers(HostedBoard& board) {
+void DrawTwoLayers(Board& board) {
   board.PutInt(kDispToolType, kToolPen);
   board.PutText(kDispPaletteColor, u"#ff0000");
   board.PutInt(kDispPenWidth, 6);
@@ -66,18 +66,20 @@ void DrawTwoLayers(HostedBoard& board) {
 
 class PaintFileDialogs : public ::testing::Test {
  protected:
+  PaintFileDialogs() { board.Resize(300, 300); }
+
   ScratchFolder folder;
-  HostedBoard board;
+  Board board;
 };
 
 TEST_F(PaintFileDialogs, ExportAsksTheHostToSaveWithTheOverwriteQuestion) {
   const std::string path = folder.File("mine.tbp");
-  board.Dialogs().answers = {Wide(path)};
+  board.Dialogs().ChooseFile(Wide(path));
   board.TakeEvents();
   EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
 
-  ASSERT_EQ(board.Dialogs().requests.size(), 1u);
-  const HostDialogs::Request& request = board.Dialogs().requests[0];
+  ASSERT_EQ(board.Dialogs().fileDialogs.size(), 1u);
+  const varn::testing::FileDialogSeen& request = board.Dialogs().fileDialogs[0];
   EXPECT_EQ(request.kind, kHostFileDialogSave);
   EXPECT_EQ(request.filter, std::u16string(kPaintFilter, std::size(kPaintFilter) - 1));
   EXPECT_EQ(request.initialName, u"paint.tbp");
@@ -89,10 +91,10 @@ TEST_F(PaintFileDialogs, ExportAsksTheHostToSaveWithTheOverwriteQuestion) {
 }
 
 TEST_F(PaintFileDialogs, ImportAsksTheHostToOpenTbpFiles) {
-  board.Dialogs().answers = {std::nullopt};
+  board.Dialogs().CancelFile();
   EXPECT_EQ(board.Call(kDispImportFromFile), S_OK);
-  ASSERT_EQ(board.Dialogs().requests.size(), 1u);
-  const HostDialogs::Request& request = board.Dialogs().requests[0];
+  ASSERT_EQ(board.Dialogs().fileDialogs.size(), 1u);
+  const varn::testing::FileDialogSeen& request = board.Dialogs().fileDialogs[0];
   EXPECT_EQ(request.kind, kHostFileDialogOpen);
   EXPECT_EQ(request.filter, std::u16string(kPaintFilter, std::size(kPaintFilter) - 1));
   EXPECT_EQ(request.initialName, u"*.tbp");
@@ -105,10 +107,11 @@ TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
   WriteAll(earlier, {'k', 'e', 'e', 'p'});
   board.PutInt(kDispImageWidth, 120);
   board.TakeEvents();
-  board.Dialogs().answers = {std::nullopt, std::nullopt};
+  board.Dialogs().CancelFile();
+  board.Dialogs().CancelFile();
   EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
   EXPECT_EQ(board.Call(kDispImportFromFile), S_OK);
-  EXPECT_EQ(board.Dialogs().requests.size(), 2u);
+  EXPECT_EQ(board.Dialogs().fileDialogs.size(), 2u);
   EXPECT_TRUE(board.TakeEvents().empty());
   EXPECT_EQ(board.GetInt(kDispImageWidth), 120);
   EXPECT_EQ(ReadAll(earlier).size(), 4u);
@@ -117,7 +120,7 @@ TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
 TEST_F(PaintFileDialogs, ExportToAnUnwritablePlaceSucceedsSilently) {
   const std::string earlier = folder.File("earlier.tbp");
   WriteAll(earlier, {'o', 'l', 'd'});
-  board.Dialogs().answers = {Wide(folder.File("missing-folder/paint.tbp"))};
+  board.Dialogs().ChooseFile(Wide(folder.File("missing-folder/paint.tbp")));
   board.TakeEvents();
   EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
   EXPECT_TRUE(board.TakeEvents().empty());
@@ -130,21 +133,21 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
   DrawTwoLayers(board);
   const std::vector<uint32_t> drawn = board.Paint(240, 220);
   const std::string path = folder.File("two-layers.tbp");
-  board.Dialogs().answers = {Wide(path)};
+  board.Dialogs().ChooseFile(Wide(path));
   board.Call(kDispExportToFile);
 
-  HostedBoard other;
+  Board other;
+  other.Resize(300, 300);
   other.PutInt(kDispZoomValue, 3);
   other.PutInt(kDispPenWidth, 9);
   other.PutText(kDispPaletteColor, u"#123456");
   other.PutInt(kDispToolType, kToolEraser);
   other.TakeEvents();
-  other.Dialogs().answers = {Wide(path)};
+  other.Dialogs().ChooseFile(Wide(path));
   EXPECT_EQ(other.Call(kDispImportFromFile), S_OK);
 
   // The plain canvas size: the zoom went back to 1 first.
-  EXPECT_EQ(other.TakeEvents(),
-            (std::vector<PageEvent>{{kOnSizeChange, {u"240", u"220"}}, {kOnInvalidateInfo, {}}}));
+  EXPECT_EQ(other.TakeEvents(), (Events{{kOnSizeChange, {240, 220}}, {kOnInvalidateInfo, {}}}));
   EXPECT_EQ(other.GetInt(kDispZoomValue), 1);
   EXPECT_EQ(other.GetInt(kDispImageWidth), 240);
   EXPECT_EQ(other.GetInt(kDispImageHeight), 220);
@@ -152,7 +155,7 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
   other.Call(kDispRequestLayersInfo);
   board.Call(kDispRequestLayersInfo);
   board.TakeEvents();
-  const std::vector<PageEvent> layers = other.TakeEvents();
+  const Events layers = other.TakeEvents();
   EXPECT_EQ(layers.size(), 2u);
   // The board's own settings stay: they are not part of the file.
   EXPECT_EQ(other.GetInt(kDispPenWidth), 9);
@@ -161,8 +164,7 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
 
   // Undo goes back to the empty board of the default size.
   other.Call(kDispUndo);
-  EXPECT_EQ(other.TakeEvents(),
-            (std::vector<PageEvent>{{kOnSizeChange, {u"300", u"300"}}, {kOnInvalidateInfo, {}}}));
+  EXPECT_EQ(other.TakeEvents(), (Events{{kOnSizeChange, {300, 300}}, {kOnInvalidateInfo, {}}}));
   const std::vector<uint32_t> empty = other.Paint(300, 300);
   EXPECT_EQ(empty[20 * 300 + 70], kWhite);
   other.Call(kDispRedo);
@@ -174,7 +176,7 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
 TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
   DrawTwoLayers(board);
   const std::string good = folder.File("good.tbp");
-  board.Dialogs().answers = {Wide(good)};
+  board.Dialogs().ChooseFile(Wide(good));
   board.Call(kDispExportToFile);
   const std::vector<char> bytes = ReadAll(good);
   ASSERT_GT(bytes.size(), 100u);
@@ -187,12 +189,15 @@ TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
   WriteAll(cut, truncated);
   WriteAll(version, wrongVersion);
 
-  HostedBoard other;
+  Board other;
+  other.Resize(300, 300);
   other.PutInt(kDispImageWidth, 111);
   other.PutInt(kDispZoomValue, 2);
   other.TakeEvents();
   const std::vector<uint32_t> before = other.Paint(222, 600);
-  other.Dialogs().answers = {Wide(cut), Wide(version), Wide(folder.File("absent.tbp"))};
+  for (const std::string& path : {cut, version, folder.File("absent.tbp")}) {
+    other.Dialogs().ChooseFile(Wide(path));
+  }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(other.Call(kDispImportFromFile), S_OK);
   EXPECT_TRUE(other.TakeEvents().empty());
   EXPECT_EQ(other.GetInt(kDispImageWidth), 111);

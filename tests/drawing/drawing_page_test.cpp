@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "tests/drawing/board_harness.h"
+#include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
 namespace {
@@ -69,7 +69,7 @@ TEST_F(DrawingPage, DrawsOnTwoLayersThenUndoesAndRedoesEveryStep) {
   board.PaintedDrag({{150, 150}, {200, 200}});
 
   // Back on layer 0: fill its transparent area yellow, then erase a stroke.
-  board.Call(kDispSelectLayer, {Board::I4(0)});
+  board.Call(kDispSelectLayer, {I4(0)});
   Choose(kToolFill, u"#ffff00");
   board.Send(WM_LBUTTONDOWN, 250, 250);
   board.Send(WM_LBUTTONUP, 250, 250);

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "platform/imaging/bitmap.h"
-#include "tests/drawing/page_host.h"
+#include "platform/system/utf_convert.h"
+#include "tests/drawing/board.h"
 #include "tests/support/upload_server.h"
 
 namespace varn::drawing::testing {
@@ -26,7 +27,6 @@ using test::UploadPart;
 using test::UploadServer;
 
 constexpr uint32_t kRed = 0xFFFF0000u;
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 std::unique_ptr<Bitmap> Decode(const UploadPart& part) {
   const auto* data = reinterpret_cast<const uint8_t*>(part.bytes.data());
@@ -60,7 +60,7 @@ std::vector<std::string> PartNames(const ParsedUpload& upload) {
 }
 
 // Fills the whole bottom layer red.
-void FillRed(HostedBoard& board) {
+void FillRed(Board& board) {
   board.PutInt(kDispToolType, kToolFill);
   board.PutText(kDispPaletteColor, u"#ff0000");
   board.Send(WM_LBUTTONDOWN, 10, 10);
@@ -70,6 +70,7 @@ void FillRed(HostedBoard& board) {
 class Submit : public ::testing::Test {
  protected:
   void SetUp() override {
+    board.Resize(300, 300);
     board.PutText(kDispActionPage, server.Url("post/drawing?x=1"));
     board.PutText(kDispFileKey, u"key-42");
     board.PutText(kDispCookie, u"member=7");
@@ -85,7 +86,7 @@ class Submit : public ::testing::Test {
   }
 
   UploadServer server;
-  HostedBoard board;
+  Board board;
 };
 
 TEST_F(Submit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
@@ -121,7 +122,7 @@ TEST_F(Submit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
   EXPECT_EQ(thumbnail->GetHeight(), 120u);
   EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 0, 0)));
   EXPECT_TRUE(IsRed(PixelAt(*thumbnail, 159, 119)));
-  EXPECT_EQ(board.TakeEvents(), std::vector<PageEvent>{UploadComplete(0)});
+  EXPECT_EQ(board.TakeEvents(), Events{UploadComplete(0)});
 }
 
 TEST_F(Submit, SquareCanvasSitsInTheMiddleOfAWhiteThumbnail) {
@@ -159,7 +160,7 @@ TEST_F(Submit, EachRepeatWritesANewPairOfFiles) {
 
 class SubmitReply : public Submit {
  protected:
-  std::vector<PageEvent> EventsFor(int status, const std::string& body) {
+  Events EventsFor(int status, const std::string& body) {
     server.SetReply(status, body);
     board.TakeEvents();
     EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
@@ -169,30 +170,28 @@ class SubmitReply : public Submit {
 
 TEST_F(SubmitReply, RecordsOfFiveFieldsReachThePageWithoutTheFirst) {
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"),
-            (std::vector<PageEvent>{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
+            (Events{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
   EXPECT_EQ(EventsFor(200, "\n\n[(1|2|3|4|5|6|7)]\n[(0|id|img.png|/x/img.png|1234)]"),
-            (std::vector<PageEvent>{UploadFile(u"2", u"3", u"4", u"5"),
-                                    UploadFile(u"id", u"img.png", u"/x/img.png", u"1234"),
-                                    UploadComplete(0)}));
+            (Events{UploadFile(u"2", u"3", u"4", u"5"),
+                    UploadFile(u"id", u"img.png", u"/x/img.png", u"1234"), UploadComplete(0)}));
 }
 
 TEST_F(SubmitReply, AShortLineEndsTheReply) {
-  EXPECT_EQ(EventsFor(200, "[(a|b|c|d)]\n[(a|b|c|d|e)]\n"),
-            std::vector<PageEvent>{UploadComplete(0)});
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d)]\n[(a|b|c|d|e)]\n"), Events{UploadComplete(0)});
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n[(x|y)]\n[(v|w|x|y|z)]\n"),
-            (std::vector<PageEvent>{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
-  EXPECT_EQ(EventsFor(200, ""), std::vector<PageEvent>{UploadComplete(0)});
+            (Events{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
+  EXPECT_EQ(EventsFor(200, ""), Events{UploadComplete(0)});
 }
 
 TEST_F(SubmitReply, CarriageReturnStaysInTheLastField) {
   EXPECT_EQ(EventsFor(200, "1|2|3|4|5\r\n6|7|8|9|10\r\n"),
-            (std::vector<PageEvent>{UploadFile(u"2", u"3", u"4", u"5\r"),
-                                    UploadFile(u"7", u"8", u"9", u"10\r"), UploadComplete(0)}));
+            (Events{UploadFile(u"2", u"3", u"4", u"5\r"), UploadFile(u"7", u"8", u"9", u"10\r"),
+                    UploadComplete(0)}));
 }
 
 TEST_F(SubmitReply, NonOkStatusFailsWithoutRecords) {
-  EXPECT_EQ(EventsFor(302, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
-  EXPECT_EQ(EventsFor(500, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
+  EXPECT_EQ(EventsFor(302, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
+  EXPECT_EQ(EventsFor(500, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
 }
 
 TEST_F(SubmitReply, UnusableAddressFails) {
@@ -201,15 +200,14 @@ TEST_F(SubmitReply, UnusableAddressFails) {
     board.PutText(kDispActionPage, std::u16string_view(page));
     board.TakeEvents();
     EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
-    EXPECT_EQ(board.TakeEvents(), std::vector<PageEvent>{UploadComplete(1)})
-        << system::Utf16ToUtf8(page);
+    EXPECT_EQ(board.TakeEvents(), Events{UploadComplete(1)}) << system::Utf16ToUtf8(page);
   }
   EXPECT_EQ(server.ConnectionCount(), 0u);
 }
 
 TEST_F(SubmitReply, ServerClosingMidBodyFails) {
   server.SetCloseAfterBodyBytes(200);
-  EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"), std::vector<PageEvent>{UploadComplete(1)});
+  EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
 }
 
 // A member's whole session: draws on two layers with a text, keeps the
@@ -223,7 +221,8 @@ TEST(SubmitPage, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
   ASSERT_NE(mkdtemp(folder.data()), nullptr);
   const std::u16string paintFile = system::Utf8ToUtf16(folder + "/session.tbp");
 
-  HostedBoard first;
+  Board first;
+  first.Resize(300, 300);
   first.PutInt(kDispToolType, kToolPen);
   first.PutText(kDispPaletteColor, u"#ff0000");
   first.PutInt(kDispPenWidth, 7);
@@ -241,22 +240,22 @@ TEST(SubmitPage, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
   first.Drag({{10, 290}, {290, 290}});
   const std::vector<uint32_t> shown = first.Paint(300, 300);
 
-  first.Dialogs().answers = {paintFile};
+  first.Dialogs().ChooseFile(paintFile);
   EXPECT_EQ(first.Call(kDispExportToFile), S_OK);
-  HostedBoard second;
-  second.Dialogs().answers = {paintFile};
+  Board second;
+  second.Resize(300, 300);
+  second.Dialogs().ChooseFile(paintFile);
   EXPECT_EQ(second.Call(kDispImportFromFile), S_OK);
   EXPECT_EQ(second.Paint(300, 300), shown);
 
-  for (HostedBoard* board : {&first, &second}) {
+  for (Board* board : {&first, &second}) {
     board->PutText(kDispActionPage, server.Url("blog/upload.php"));
     board->PutText(kDispFileKey, u"abc");
     board->TakeEvents();
     EXPECT_EQ(board->Call(kDispSaveAndSubmit), S_OK);
-    EXPECT_EQ(
-        board->TakeEvents(),
-        (std::vector<PageEvent>{UploadFile(u"17", u"drawing.png", u"/up/drawing.png", u"5120"),
-                                UploadComplete(0)}));
+    EXPECT_EQ(board->TakeEvents(),
+              (Events{UploadFile(u"17", u"drawing.png", u"/up/drawing.png", u"5120"),
+                      UploadComplete(0)}));
   }
 
   const std::vector<ParsedUpload> uploads = server.Uploads();

@@ -7,14 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "drawing/drawing_control.h"
-#include "platform/com/bstr.h"
 #include "platform/com/class_info.h"
 #include "platform/com/com_ref.h"
-#include "platform/com/connection_point.h"
+#include "platform/com/module_count.h"
 #include "platform/com/type_info.h"
-#include "tests/support/dispatch_call.h"
-#include "tests/support/event_sink_base.h"
+#include "tests/drawing/board.h"
 #include "tests/support/type_info_reading.h"
 
 namespace varn::drawing::testing {
@@ -48,27 +45,12 @@ std::vector<std::u16string> ParameterNames(ITypeInfo* info, MEMBERID memid) {
   return names;
 }
 
-// Records each event's argument types, in declaration order.
-class TypeRecorder final : public varn::testing::EventSinkBase {
- public:
-  HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                 UINT*) override {
-    std::vector<VARTYPE> types;
-    for (UINT i = params->cArgs; i-- > 0;) types.push_back(params->rgvarg[i].vt);
-    fired.emplace_back(dispid, types);
-    return S_OK;
-  }
-  std::vector<std::pair<DISPID, std::vector<VARTYPE>>> fired;
-};
-
 class DrawingTypeInfo : public ::testing::Test {
  protected:
   void SetUp() override {
-    control_ = com::MakeObject<CDrawingControl>();
-    ASSERT_NE(control_, nullptr);
-    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, dispatch_.OutVoid()), S_OK);
-    com::ComRef<IProvideClassInfo> provider;
-    ASSERT_EQ(control_->QueryInterface(IID_IProvideClassInfo, provider.OutVoid()), S_OK);
+    ASSERT_NE(board_.Dispatch(), nullptr);
+    const com::ComRef<IProvideClassInfo> provider = board_.As<IProvideClassInfo>();
+    ASSERT_TRUE(provider);
     ASSERT_EQ(provider->GetClassInfo(class_.Out()), S_OK);
     HREFTYPE ref = 0;
     ASSERT_EQ(class_->GetRefTypeOfImplType(1, &ref), S_OK);
@@ -77,20 +59,19 @@ class DrawingTypeInfo : public ::testing::Test {
   void TearDown() override {
     events_.Reset();
     class_.Reset();
-    dispatch_.Reset();
-    if (control_ != nullptr) {
-      EXPECT_EQ(control_->Release(), 0u);
-    }
+    // The type information holds no reference: the board goes with the page's.
+    EXPECT_FALSE(com::CanUnloadModule()) << "the board is a live object";
+    board_.Drop();
+    EXPECT_TRUE(com::CanUnloadModule()) << "something still holds the board";
   }
 
   com::ComRef<ITypeInfo> ScriptInfo() {
     com::ComRef<ITypeInfo> script;
-    EXPECT_EQ(dispatch_->GetTypeInfo(0, 0, script.Out()), S_OK);
+    EXPECT_EQ(board_.Dispatch()->GetTypeInfo(0, 0, script.Out()), S_OK);
     return script;
   }
 
-  CDrawingControl* control_ = nullptr;
-  com::ComRef<IDispatch> dispatch_;
+  Board board_;
   com::ComRef<ITypeInfo> class_;
   com::ComRef<ITypeInfo> events_;
 };
@@ -163,56 +144,25 @@ TEST_F(DrawingTypeInfo, EventInterfaceListsEveryEventWithItsArguments) {
 // A page binds handlers by these descriptions; an event that arrives with
 // other arguments than described would reach the wrong handler parameters.
 TEST_F(DrawingTypeInfo, FiredEventsCarryTheDescribedArgumentTypes) {
-  auto* recorder = new TypeRecorder;
-  recorder->AddRef();
-  IConnectionPointContainer* container = nullptr;
-  ASSERT_EQ(
-      control_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-      S_OK);
-  IConnectionPoint* point = nullptr;
-  ASSERT_EQ(container->FindConnectionPoint(DIID__IDrawingControlEvents, &point), S_OK);
-  container->Release();
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(recorder, &cookie), S_OK);
-
-  auto call = [&](DISPID dispid, std::vector<VARIANT> args = {}) {
-    return varn::testing::InvokeAsPage(dispatch_.Get(), dispid, DISPATCH_METHOD, std::move(args),
-                                       nullptr);
-  };
-  auto put = [&](DISPID dispid, int32_t value) {
-    VARIANT v{};
-    v.vt = VT_I4;
-    v.lVal = value;
-    return varn::testing::InvokeAsPage(dispatch_.Get(), dispid, DISPATCH_PROPERTYPUT, {v}, nullptr);
-  };
-  VARIANT index{};
-  index.vt = VT_I4;
-  index.lVal = 0;
-  VARIANT up{};
-  up.vt = VT_BOOL;
-  up.boolVal = VARIANT_TRUE;
-  EXPECT_EQ(call(kDispAddLayer), S_OK);
-  EXPECT_EQ(call(kDispSelectLayer, {index}), S_OK);
-  EXPECT_EQ(call(kDispToggleLayerVisibility, {index}), S_OK);
-  EXPECT_EQ(call(kDispMoveLayer, {up}), S_OK);
-  EXPECT_EQ(call(kDispRequestLayersInfo), S_OK);
-  EXPECT_EQ(call(kDispMergeLayer), S_OK);
-  EXPECT_EQ(call(kDispDeleteLayer), S_OK);
-  EXPECT_EQ(put(kDispToolType, 3), S_OK);
-  EXPECT_EQ(put(kDispZoomValue, 2), S_OK);
-  EXPECT_EQ(put(kDispImageWidth, 120), S_OK);
-  point->Unadvise(cookie);
-  point->Release();
+  EXPECT_EQ(board_.Call(kDispAddLayer), S_OK);
+  EXPECT_EQ(board_.Call(kDispSelectLayer, {I4(0)}), S_OK);
+  EXPECT_EQ(board_.Call(kDispToggleLayerVisibility, {I4(0)}), S_OK);
+  EXPECT_EQ(board_.Call(kDispMoveLayer, {Bool(true)}), S_OK);
+  EXPECT_EQ(board_.Call(kDispRequestLayersInfo), S_OK);
+  EXPECT_EQ(board_.Call(kDispMergeLayer), S_OK);
+  EXPECT_EQ(board_.Call(kDispDeleteLayer), S_OK);
+  EXPECT_EQ(board_.PutInt(kDispToolType, 3), S_OK);
+  EXPECT_EQ(board_.PutInt(kDispZoomValue, 2), S_OK);
+  EXPECT_EQ(board_.PutInt(kDispImageWidth, 120), S_OK);
 
   const std::map<MEMBERID, Described> functions = Describe(events_.Get());
   std::map<DISPID, size_t> seen;
-  for (const auto& [dispid, types] : recorder->fired) {
-    ++seen[dispid];
-    auto found = functions.find(dispid);
-    ASSERT_NE(found, functions.end()) << "undescribed event " << dispid;
-    EXPECT_EQ(types, found->second.function.params) << "event " << dispid;
+  for (const Event& event : board_.TakeEvents()) {
+    ++seen[event.dispid];
+    auto found = functions.find(event.dispid);
+    ASSERT_NE(found, functions.end()) << "undescribed event " << event.dispid;
+    EXPECT_EQ(event.Types(), found->second.function.params) << "event " << event.dispid;
   }
-  recorder->Release();
   for (DISPID dispid : {kOnAddLayer, kOnSelectLayer, kOnToggleLayerVisibility, kOnMoveLayer,
                         kOnUpdateLayerInfo, kOnInvalidateInfo, kOnChangeTab, kOnSizeChange}) {
     EXPECT_GT(seen[dispid], 0u) << "event " << dispid << " was not fired";
