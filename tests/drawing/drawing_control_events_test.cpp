@@ -9,13 +9,13 @@
 namespace varn::drawing::testing {
 namespace {
 
-TEST(DrawingControlLayers, NewBoardReportsOneSelectedVisibleLayer) {
+TEST(DrawingControlEvents, NewBoardReportsOneSelectedVisibleLayer) {
   Board board;
   ASSERT_EQ(board.Call(kDispRequestLayersInfo), S_OK);
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnUpdateLayerInfo, {0, 0, true, true}}}));
 }
 
-TEST(DrawingControlLayers, AddLayerReportsIdsAndSelectionUpToTenLayers) {
+TEST(DrawingControlEvents, AddLayerReportsIdsAndSelectionUpToTenLayers) {
   Board board;
   for (int32_t k = 1; k <= 10; ++k) ASSERT_EQ(board.Call(kDispAddLayer), S_OK);
   Events expected;
@@ -32,7 +32,7 @@ TEST(DrawingControlLayers, AddLayerReportsIdsAndSelectionUpToTenLayers) {
   EXPECT_EQ(report[4], (Event{kOnUpdateLayerInfo, {4, 4, false, true}}));
 }
 
-TEST(DrawingControlLayers, DeleteLayerReportsTheOldIndexThenTheNewSelection) {
+TEST(DrawingControlEvents, DeleteLayerReportsTheOldIndexThenTheNewSelection) {
   Board board;
   board.Call(kDispDeleteLayer);  // a single layer stays
   EXPECT_TRUE(board.Events().empty());
@@ -54,7 +54,7 @@ TEST(DrawingControlLayers, DeleteLayerReportsTheOldIndexThenTheNewSelection) {
                                         {kOnUpdateLayerInfo, {1, 3, true, true}}}));
 }
 
-TEST(DrawingControlLayers, SelectingAHiddenLayerShowsItAndRepaints) {
+TEST(DrawingControlEvents, SelectingAHiddenLayerShowsItAndRepaints) {
   Board board;
   board.Call(kDispAddLayer);
   board.Call(kDispToggleLayerVisibility, {I4(1)});  // the selected one: refused
@@ -83,7 +83,7 @@ TEST(DrawingControlLayers, SelectingAHiddenLayerShowsItAndRepaints) {
   EXPECT_TRUE(board.Events().empty());
 }
 
-TEST(DrawingControlLayers, MoveLayerReportsBothIndexesAndRefusesAtTheEnds) {
+TEST(DrawingControlEvents, MoveLayerReportsBothIndexesAndRefusesAtTheEnds) {
   Board board;
   board.Call(kDispAddLayer);
   board.TakeEvents();
@@ -103,7 +103,7 @@ TEST(DrawingControlLayers, MoveLayerReportsBothIndexesAndRefusesAtTheEnds) {
                                         {kOnUpdateLayerInfo, {1, 1, true, true}}}));
 }
 
-TEST(DrawingControlLayers, MergeLayerLeavesOneLayerAndRestartsTheIds) {
+TEST(DrawingControlEvents, MergeLayerLeavesOneLayerAndRestartsTheIds) {
   Board board;
   board.Call(kDispMergeLayer);  // a single layer: refused
   EXPECT_TRUE(board.Events().empty());
@@ -116,7 +116,7 @@ TEST(DrawingControlLayers, MergeLayerLeavesOneLayerAndRestartsTheIds) {
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnAddLayer, {1}}, {kOnSelectLayer, {0, 1}}}));
 }
 
-TEST(DrawingControlLayers, ASinkChangingTheLayersDuringTheReportIsSafe) {
+TEST(DrawingControlEvents, ASinkChangingTheLayersDuringTheReportIsSafe) {
   Board board;
   board.Call(kDispAddLayer);
   board.Call(kDispAddLayer);
@@ -137,7 +137,7 @@ TEST(DrawingControlLayers, ASinkChangingTheLayersDuringTheReportIsSafe) {
   EXPECT_EQ(seen[3], (Event{kOnUpdateLayerInfo, {1, 1, true, true}}));
 }
 
-TEST(DrawingControlCanvas, SizeAndZoomPutsReportTheZoomedSize) {
+TEST(DrawingControlEvents, SizeAndZoomPutsReportTheZoomedSize) {
   Board board;
   board.PutInt(kDispZoomValue, 3);
   board.PutInt(kDispImageHeight, 200);
@@ -158,7 +158,7 @@ TEST(DrawingControlCanvas, SizeAndZoomPutsReportTheZoomedSize) {
   EXPECT_EQ(board.GetInt(kDispZoomValue), 3);
 }
 
-TEST(DrawingControlCanvas, NonsensicalSizesAndZoomsChangeNothing) {
+TEST(DrawingControlEvents, NonsensicalSizesAndZoomsChangeNothing) {
   Board board;
   for (int32_t zoom : {0, -1, -100}) board.PutInt(kDispZoomValue, zoom);
   for (int32_t size : {0, -5, 1 << 30, 0x7FFFFFFF}) {
@@ -176,7 +176,7 @@ TEST(DrawingControlCanvas, NonsensicalSizesAndZoomsChangeNothing) {
   EXPECT_EQ(board.At(299, 299), kWhite);
 }
 
-TEST(DrawingControlCanvas, HugeZoomSaturatesTheReportedSize) {
+TEST(DrawingControlEvents, HugeZoomSaturatesTheReportedSize) {
   Board board;
   board.PutInt(kDispZoomValue, 0x7FFFFFFF);
   EXPECT_EQ(board.TakeEvents(), (Events{{kOnSizeChange, {0x7FFFFFFF, 0x7FFFFFFF}}}));
@@ -186,7 +186,7 @@ TEST(DrawingControlCanvas, HugeZoomSaturatesTheReportedSize) {
   EXPECT_EQ(board.At(10, 10), kWhite);
 }
 
-TEST(DrawingControlHistory, UndoRedoAndClearOnANewBoardDoNothing) {
+TEST(DrawingControlEvents, UndoRedoAndClearOnANewBoardDoNothing) {
   Board board;
   for (DISPID dispid : {kDispUndo, kDispRedo, kDispClear}) {
     EXPECT_EQ(board.Call(dispid), S_OK);
@@ -195,7 +195,7 @@ TEST(DrawingControlHistory, UndoRedoAndClearOnANewBoardDoNothing) {
   EXPECT_EQ(board.Invalidations(), 0u);
 }
 
-TEST(DrawingControlHistory, ClearIsAStepThatUndoReverses) {
+TEST(DrawingControlEvents, ClearIsAStepThatUndoReverses) {
   Board board;
   board.Call(kDispAddLayer);
   board.Call(kDispAddLayer);
@@ -216,7 +216,7 @@ TEST(DrawingControlHistory, ClearIsAStepThatUndoReverses) {
   EXPECT_EQ(events[1], (Event{kOnAddLayer, {1}}));
 }
 
-TEST(DrawingControlHistory, SettingsComeBackWithUndoWithoutEvents) {
+TEST(DrawingControlEvents, SettingsComeBackWithUndoWithoutEvents) {
   Board board;
   board.PutInt(kDispPenWidth, 8);
   board.Drag({{10, 10}, {50, 50}});

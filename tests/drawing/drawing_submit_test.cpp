@@ -67,7 +67,7 @@ void FillRed(Board& board) {
   board.Send(WM_LBUTTONUP, 10, 10);
 }
 
-class Submit : public ::testing::Test {
+class DrawingSubmit : public ::testing::Test {
  protected:
   void SetUp() override {
     board.Resize(300, 300);
@@ -89,7 +89,7 @@ class Submit : public ::testing::Test {
   Board board;
 };
 
-TEST_F(Submit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
+TEST_F(DrawingSubmit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
   board.PutInt(kDispImageWidth, 400);
   FillRed(board);
   board.TakeEvents();
@@ -125,7 +125,7 @@ TEST_F(Submit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
   EXPECT_EQ(board.TakeEvents(), Events{UploadComplete(0)});
 }
 
-TEST_F(Submit, SquareCanvasSitsInTheMiddleOfAWhiteThumbnail) {
+TEST_F(DrawingSubmit, SquareCanvasSitsInTheMiddleOfAWhiteThumbnail) {
   FillRed(board);
   const ParsedUpload upload = SubmitOnce();
   ASSERT_EQ(upload.parts.size(), 3u);
@@ -137,13 +137,13 @@ TEST_F(Submit, SquareCanvasSitsInTheMiddleOfAWhiteThumbnail) {
   EXPECT_TRUE(IsWhite(PixelAt(*thumbnail, 150, 60)));
 }
 
-TEST_F(Submit, EmptyKeyLeavesOnlyThePictureFields) {
+TEST_F(DrawingSubmit, EmptyKeyLeavesOnlyThePictureFields) {
   board.PutText(kDispFileKey, u"");
   const ParsedUpload upload = SubmitOnce();
   EXPECT_EQ(PartNames(upload), (std::vector<std::string>{"image0", "timage0"}));
 }
 
-TEST_F(Submit, EachRepeatWritesANewPairOfFiles) {
+TEST_F(DrawingSubmit, EachRepeatWritesANewPairOfFiles) {
   SubmitOnce();
   EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
   const std::vector<ParsedUpload> uploads = server.Uploads();
@@ -158,7 +158,7 @@ TEST_F(Submit, EachRepeatWritesANewPairOfFiles) {
   EXPECT_TRUE(board.TakeEvents().empty());
 }
 
-class SubmitReply : public Submit {
+class DrawingSubmitReply : public DrawingSubmit {
  protected:
   Events EventsFor(int status, const std::string& body) {
     server.SetReply(status, body);
@@ -168,7 +168,7 @@ class SubmitReply : public Submit {
   }
 };
 
-TEST_F(SubmitReply, RecordsOfFiveFieldsReachThePageWithoutTheFirst) {
+TEST_F(DrawingSubmitReply, RecordsOfFiveFieldsReachThePageWithoutTheFirst) {
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"),
             (Events{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
   EXPECT_EQ(EventsFor(200, "\n\n[(1|2|3|4|5|6|7)]\n[(0|id|img.png|/x/img.png|1234)]"),
@@ -176,25 +176,25 @@ TEST_F(SubmitReply, RecordsOfFiveFieldsReachThePageWithoutTheFirst) {
                     UploadFile(u"id", u"img.png", u"/x/img.png", u"1234"), UploadComplete(0)}));
 }
 
-TEST_F(SubmitReply, AShortLineEndsTheReply) {
+TEST_F(DrawingSubmitReply, AShortLineEndsTheReply) {
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d)]\n[(a|b|c|d|e)]\n"), Events{UploadComplete(0)});
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n[(x|y)]\n[(v|w|x|y|z)]\n"),
             (Events{UploadFile(u"b", u"c", u"d", u"e"), UploadComplete(0)}));
   EXPECT_EQ(EventsFor(200, ""), Events{UploadComplete(0)});
 }
 
-TEST_F(SubmitReply, CarriageReturnStaysInTheLastField) {
+TEST_F(DrawingSubmitReply, CarriageReturnStaysInTheLastField) {
   EXPECT_EQ(EventsFor(200, "1|2|3|4|5\r\n6|7|8|9|10\r\n"),
             (Events{UploadFile(u"2", u"3", u"4", u"5\r"), UploadFile(u"7", u"8", u"9", u"10\r"),
                     UploadComplete(0)}));
 }
 
-TEST_F(SubmitReply, NonOkStatusFailsWithoutRecords) {
+TEST_F(DrawingSubmitReply, NonOkStatusFailsWithoutRecords) {
   EXPECT_EQ(EventsFor(302, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
   EXPECT_EQ(EventsFor(500, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
 }
 
-TEST_F(SubmitReply, UnusableAddressFails) {
+TEST_F(DrawingSubmitReply, UnusableAddressFails) {
   for (const char16_t* page :
        {u"", u"no address", u"http://", u"http://127.0.0.1/", u"ftp://127.0.0.1/upload"}) {
     board.PutText(kDispActionPage, std::u16string_view(page));
@@ -205,7 +205,7 @@ TEST_F(SubmitReply, UnusableAddressFails) {
   EXPECT_EQ(server.ConnectionCount(), 0u);
 }
 
-TEST_F(SubmitReply, ServerClosingMidBodyFails) {
+TEST_F(DrawingSubmitReply, ServerClosingMidBodyFails) {
   server.SetCloseAfterBodyBytes(200);
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
 }
@@ -213,7 +213,7 @@ TEST_F(SubmitReply, ServerClosingMidBodyFails) {
 // A member's whole session: draws on two layers with a text, keeps the
 // drawing in a paint file through the host's dialog, opens it on a second
 // board, and submits both; each upload holds exactly the board's picture.
-TEST(SubmitPage, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
+TEST(DrawingSubmitSession, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
   UploadServer server;
   // Behind the closing bracket the carriage return is a sixth field, ignored.
   server.SetReply(200, "[(0|17|drawing.png|/up/drawing.png|5120)]\r\n");

@@ -29,7 +29,7 @@ int DarkPixelsAroundTheText(const Board& board) {
   return count;
 }
 
-class DrawingPage : public ::testing::Test {
+class DrawingControlSession : public ::testing::Test {
  protected:
   void SetUp() override { board.Resize(300, 300); }
 
@@ -53,7 +53,7 @@ class DrawingPage : public ::testing::Test {
   Board board;
 };
 
-TEST_F(DrawingPage, DrawsOnTwoLayersThenUndoesAndRedoesEveryStep) {
+TEST_F(DrawingControlSession, DrawsOnTwoLayersThenUndoesAndRedoesEveryStep) {
   // Layer 0: a wide red pen stroke and a green line.
   Choose(kToolPen, u"#ff0000");
   board.PutInt(kDispPenWidth, 5);
@@ -119,7 +119,7 @@ TEST_F(DrawingPage, DrawsOnTwoLayersThenUndoesAndRedoesEveryStep) {
   EXPECT_EQ(board.At(270, 130), kYellow);
 }
 
-TEST_F(DrawingPage, TwentyFiveStrokesKeepNineteenUndoSteps) {
+TEST_F(DrawingControlSession, TwentyFiveStrokesKeepNineteenUndoSteps) {
   board.PutInt(kDispPenWidth, 3);
   for (int i = 0; i < 25; ++i) board.Drag({{10, 10 + 10 * i}, {200, 10 + 10 * i}});
   board.TakeEvents();
