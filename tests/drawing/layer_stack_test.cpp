@@ -301,7 +301,7 @@ TEST_F(LayerStack, CounterSetFromOutsideWrapsInsteadOfOverflowing) {
   EXPECT_EQ(nextLayerId, INT32_MIN);
 }
 
-TEST(FitLayersToCanvas, LeavesLargerLayersAlone) {
+TEST_F(LayerStack, FitToCanvasLeavesLargerLayersAlone) {
   std::vector<DrawingLayer> layers(1);
   layers[0].bitmap = CreateLayerBitmap(500, 40);
   layers[0].x = -30;
@@ -311,7 +311,7 @@ TEST(FitLayersToCanvas, LeavesLargerLayersAlone) {
   EXPECT_EQ(layers[0].x, -30);
 }
 
-TEST(FitLayersToCanvas, FailsWholeWhenALayerHasNoBitmap) {
+TEST_F(LayerStack, FitToCanvasFailsWholeWhenALayerHasNoBitmap) {
   std::vector<DrawingLayer> layers(2);
   layers[0].bitmap = CreateLayerBitmap(10, 10);
   const auto bitmap = layers[0].bitmap;
@@ -319,7 +319,7 @@ TEST(FitLayersToCanvas, FailsWholeWhenALayerHasNoBitmap) {
   EXPECT_EQ(layers[0].bitmap, bitmap);
 }
 
-TEST(CreateLayerBitmap, RefusesSizesItCannotMake) {
+TEST_F(LayerStack, LayerBitmapsRefuseSizesTheyCannotMake) {
   EXPECT_EQ(CreateLayerBitmap(0, 10), nullptr);
   EXPECT_EQ(CreateLayerBitmap(10, -1), nullptr);
   EXPECT_EQ(CreateLayerBitmap(INT32_MAX, INT32_MAX), nullptr);

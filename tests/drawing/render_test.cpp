@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/imaging_startup.h"
 #include "drawing/drawing_document.h"
 #include "drawing/layer_operations.h"
 #include "drawing/render.h"
@@ -199,45 +198,6 @@ TEST_F(RenderTest, TargetSmallerThanTheCanvasIsCut) {
   SetLayerPixel(Current(), 0, 10, 10, kBlue);
   Render(Current(), small, {}, RenderMode::Export);
   EXPECT_EQ(PixelAt(small, 9, 9), kRed);
-}
-
-// Texts need the imaging runtime for their glyphs.
-class RenderTexts : public RenderTest {
- protected:
-  static void SetUpTestSuite() { ASSERT_EQ(AcquireImaging(), imaging::Status::Ok); }
-  static void TearDownTestSuite() { ReleaseImaging(); }
-
-  int32_t CountPixels(const Bitmap& bitmap, uint32_t color) {
-    int32_t count = 0;
-    for (int32_t y = 0; y < 100; ++y) {
-      for (int32_t x = 0; x < 200; ++x) count += PixelAt(bitmap, x, y) == color ? 1 : 0;
-    }
-    return count;
-  }
-};
-
-TEST_F(RenderTexts, TextsGoOverEveryLayerAndOnlyTheScreenShowsTheFrame) {
-  ASSERT_TRUE(AddLayer(Current()));
-  ASSERT_TRUE(SelectLayer(Current(), 0));
-  // The layer above the selected one covers the text's area.
-  for (int32_t y = 0; y < 100; ++y) {
-    for (int32_t x = 0; x < 200; ++x) SetLayerPixel(Current(), 1, x, y, kRed);
-  }
-  Current().texts.push_back(DrawingText{20, 20, u"HHHH", u"Verdana", 24, 0, 0, 0x0000FF});
-  Current().selectedText = 0;
-
-  Render(Current(), target, {}, RenderMode::Export);
-  EXPECT_GT(CountPixels(target, kBlue), 20);
-  Bitmap exported(300, 300, PixelFormat::Format24bppRGB);
-  Render(Current(), exported, {}, RenderMode::Export);
-  Current().selectedText = -1;
-  Render(Current(), exported, {}, RenderMode::Screen);
-  const int32_t redWithoutFrame = CountPixels(exported, kRed);
-  EXPECT_EQ(CountPixels(target, kRed), redWithoutFrame);
-
-  Current().selectedText = 0;
-  RenderCurrent();
-  EXPECT_LT(CountPixels(target, kRed), redWithoutFrame);
 }
 
 }  // namespace

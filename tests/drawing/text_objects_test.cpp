@@ -8,6 +8,7 @@
 #include "drawing/drawing_document.h"
 #include "drawing/drawing_state.h"
 #include "drawing/drawing_text.h"
+#include "drawing/layer_operations.h"
 #include "drawing/render.h"
 #include "drawing/tool_types.h"
 #include "platform/imaging/bitmap.h"
@@ -169,6 +170,35 @@ TEST_F(TextObjects, FrameIsADashedBoxAroundTheText) {
   EXPECT_GT(ink, 10);
   EXPECT_GT(gaps, 5);
   EXPECT_GT(CountFramePixels(bitmap), 30);
+}
+
+TEST_F(TextObjects, TextsGoOverEveryLayerAndOnlyTheScreenShowsTheFrame) {
+  constexpr ARGB kRed = 0xFFFF0000;
+  constexpr ARGB kBlue = 0xFF0000FF;
+  State().toolType = kToolHand;  // no preview and no step before the selected layer
+  ASSERT_TRUE(AddLayer(State()));
+  ASSERT_TRUE(SelectLayer(State(), 0));
+  // The layer above the selected one covers the text's area.
+  CDrawingState& state = State();
+  for (int32_t y = 0; y < 100; ++y) {
+    for (int32_t x = 0; x < 200; ++x) state.layers.at(1).bitmap->SetPixel(x, y, kRed);
+  }
+  state.texts.push_back(DrawingText{20, 20, u"HHHH", u"Verdana", 24, 0, 0, 0x0000FF});
+  state.selectedText = 0;
+
+  Bitmap target(300, 300, PixelFormat::Format24bppRGB);
+  Render(state, target, {}, RenderMode::Export);
+  EXPECT_GT(CountPixels(target, kBlue), 20);
+  Bitmap exported(300, 300, PixelFormat::Format24bppRGB);
+  Render(state, exported, {}, RenderMode::Export);
+  state.selectedText = -1;
+  Render(state, exported, {}, RenderMode::Screen);
+  const int redWithoutFrame = CountPixels(exported, kRed);
+  EXPECT_EQ(CountPixels(target, kRed), redWithoutFrame);
+
+  state.selectedText = 0;
+  Render(state, target, {}, RenderMode::Screen);
+  EXPECT_LT(CountPixels(target, kRed), redWithoutFrame);
 }
 
 TEST_F(TextObjects, HitTestFollowsTheDrawnBoxAndPrefersTheTopmost) {

@@ -1,3 +1,5 @@
+// The effect tool: blur and sharpen squares along the gesture, and the 3 x 3
+// filter they run.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -101,7 +103,7 @@ TEST_F(EffectTool, SharpenClampsAndUnknownTypesChangeNothing) {
   EXPECT_EQ(PixelAt(Layer(), 2, 2), 0xFF808080u);
 }
 
-TEST(ApplyFilter3x3, CutsTheSquareAtTheBitmapEdges) {
+TEST_F(EffectTool, Filter3x3CutsTheSquareAtTheBitmapEdges) {
   Bitmap source(6, 6, PixelFormat::Format32bppARGB);
   for (int32_t y = 0; y < 6; ++y) {
     for (int32_t x = 0; x < 6; ++x) source.SetPixel(x, y, kRed);
@@ -122,74 +124,12 @@ TEST(ApplyFilter3x3, CutsTheSquareAtTheBitmapEdges) {
   EXPECT_EQ(PixelAt(destination, 3, 3), 0u);
 }
 
-TEST(ApplyFilter3x3, KeepsTheColourWhereNoWeightRemains) {
+TEST_F(EffectTool, Filter3x3KeepsTheColourWhereNoWeightRemains) {
   Bitmap source(3, 3, PixelFormat::Format32bppARGB);
   Bitmap destination(3, 3, PixelFormat::Format32bppARGB);
   destination.SetPixel(1, 1, 0x00123456);
   ApplyFilter3x3(destination, source, KernelForEffect(kEffectBlur), 0, 0, 3);
   EXPECT_EQ(PixelAt(destination, 1, 1), 0x00123456u);
-}
-
-class FillTool : public ::testing::Test {
- protected:
-  CDrawingState& State() { return *document.current; }
-  Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
-
-  CDrawingDocument document;
-};
-
-TEST_F(FillTool, FillsTheFourConnectedRegionOpaque) {
-  // A closed square ring from (10, 10) to (20, 20) whose corner (20, 20) is
-  // missing: the gap is diagonal, which a 4-connected fill does not cross.
-  for (int32_t i = 10; i <= 20; ++i) {
-    Layer().SetPixel(i, 10, kRed);
-    Layer().SetPixel(10, i, kRed);
-    if (i < 20) Layer().SetPixel(i, 20, kRed);
-    if (i < 20) Layer().SetPixel(20, i, kRed);
-  }
-  State().colour = 0x00336699;
-  FloodFill(State(), PointF{15.9f, 15.2f});
-  EXPECT_EQ(PixelAt(Layer(), 11, 11), 0xFF336699u);
-  EXPECT_EQ(PixelAt(Layer(), 19, 19), 0xFF336699u);
-  EXPECT_EQ(PixelAt(Layer(), 10, 15), kRed);
-  EXPECT_EQ(PixelAt(Layer(), 20, 20), 0u);
-  EXPECT_EQ(PixelAt(Layer(), 25, 25), 0u);
-}
-
-TEST_F(FillTool, ChangesNothingOnTheFillColourOrOutsideTheLayer) {
-  Layer().SetPixel(5, 5, 0xFF000000);
-  FloodFill(State(), PointF{5, 5});
-  EXPECT_EQ(PixelAt(Layer(), 6, 5), 0u);
-  FloodFill(State(), PointF{-1, 5});
-  FloodFill(State(), PointF{300, 5});
-  EXPECT_EQ(PixelAt(Layer(), 0, 5), 0u);
-  EXPECT_EQ(PixelAt(Layer(), 299, 5), 0u);
-}
-
-TEST_F(FillTool, FollowsTheLayerOffset) {
-  State().SelectedLayer().x = 100;
-  Layer().SetPixel(0, 0, kRed);
-  FloodFill(State(), PointF{99, 0});
-  EXPECT_EQ(PixelAt(Layer(), 1, 0), 0u);
-  FloodFill(State(), PointF{100, 0});
-  EXPECT_EQ(PixelAt(Layer(), 0, 0), 0xFF000000u);
-  EXPECT_EQ(PixelAt(Layer(), 1, 0), 0u);
-}
-
-TEST(FloodFillBitmap, FillsA1200SquareRegionAndAComb) {
-  Bitmap bitmap(1200, 1200, PixelFormat::Format32bppARGB);
-  ASSERT_TRUE(FloodFillBitmap(bitmap, 600, 600, kRed));
-  EXPECT_EQ(PixelAt(bitmap, 0, 0), kRed);
-  EXPECT_EQ(PixelAt(bitmap, 1199, 1199), kRed);
-  // Walls open at alternate ends make one long serpentine region.
-  Bitmap comb(401, 401, PixelFormat::Format32bppARGB);
-  for (int32_t x = 1; x < 401; x += 2) {
-    for (int32_t y = 0; y < 400; ++y) comb.SetPixel(x, (x / 2) % 2 == 0 ? y : y + 1, kRed);
-  }
-  ASSERT_TRUE(FloodFillBitmap(comb, 0, 0, 0xFF00FF00));
-  EXPECT_EQ(PixelAt(comb, 400, 0), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(comb, 400, 400), 0xFF00FF00u);
-  EXPECT_FALSE(FloodFillBitmap(comb, 0, 0, 0xFF00FF00));
 }
 
 }  // namespace
