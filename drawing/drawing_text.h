@@ -42,7 +42,7 @@ struct DrawingText {
 };
 
 // Every state copies all its texts, so their number and length are bounded.
-inline constexpr size_t kMaxTextLength = 32 * 1024;
+inline constexpr size_t kMaxTextLength = size_t{32} * 1024;
 inline constexpr size_t kMaxFontNameLength = 256;
 inline constexpr size_t kMaxTextObjects = 256;
 

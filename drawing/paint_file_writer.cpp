@@ -60,7 +60,7 @@ class PaintFileBytes {
 };
 
 uint64_t LayerBytes(const DrawingLayer& layer) {
-  return 6 * 4 + uint64_t{layer.bitmap->GetWidth()} * layer.bitmap->GetHeight() * 4;
+  return uint64_t{6} * 4 + uint64_t{layer.bitmap->GetWidth()} * layer.bitmap->GetHeight() * 4;
 }
 
 uint64_t TextBytes(const DrawingText& text) {
@@ -76,7 +76,7 @@ uint64_t StorableFileSize(const CDrawingState& state) {
       state.texts.size() > kMaxTextObjects) {
     return 0;
   }
-  uint64_t size = kPaintFileMagic.size() + 6 * 4 + 4;
+  uint64_t size = kPaintFileMagic.size() + uint64_t{6} * 4 + 4;
   int64_t pixels = 0;
   for (const DrawingLayer& layer : state.layers) {
     if (!layer.bitmap || (layer.visible != 0 && layer.visible != 1)) return 0;

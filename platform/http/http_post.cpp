@@ -12,7 +12,7 @@ namespace varn::http {
 namespace {
 
 // The reply is handed out in blocks; curl is held back once this much waits.
-constexpr std::size_t kReplyBufferLimit = 64 * 1024;
+constexpr std::size_t kReplyBufferLimit = std::size_t{64} * 1024;
 constexpr int kPollMilliseconds = 1000;
 
 void EnsureCurlStarted() {

@@ -17,7 +17,6 @@
 //   };
 #pragma once
 
-#include <concepts>
 #include <memory>
 #include <optional>
 #include <string>
@@ -207,17 +206,12 @@ class Control : public com::ComObject<Interfaces...>, public ControlBase {
   ULONG AddRef() override { return Object::AddRef(); }
   ULONG Release() override { return Object::Release(); }
 
-  // Shared with IPersistPropertyBag and IPersistStorage when a control lists them.
+  // Shared with IPersistPropertyBag and IPersistStorage when a control lists
+  // them. InitNew is not: each persistence interface has its own overload
+  // (the storage one takes an IStorage), and declaring one here would hide
+  // the others; ControlBase answers the stream's.
   HRESULT GetClassID(CLSID* clsid) override { return ControlBase::GetClassID(clsid); }
   HRESULT IsDirty() override { return ControlBase::IsDirty(); }
-  HRESULT InitNew() override { return ControlBase::InitNew(); }
-  // IPersistStorage's overload, which the one above would otherwise hide from
-  // callers that hold the control itself.
-  template <typename Storage>
-    requires std::same_as<Storage, IStorage> && std::derived_from<Object, IPersistStorage>
-  HRESULT InitNew(Storage* storage) {
-    return static_cast<IPersistStorage*>(this)->InitNew(storage);
-  }
 
  protected:
   explicit Control(const CLSID& clsid) : ControlBase(clsid) {}
