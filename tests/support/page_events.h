@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "platform/com/bstr.h"
+#include "platform/com/com_object.h"
 #include "platform/com/dispatch.h"
 #include "platform/system/utf_convert.h"
-#include "tests/support/event_sink_base.h"
 
 namespace varn::testing {
 
@@ -99,9 +99,15 @@ inline std::ostream& operator<<(std::ostream& out, const Event& event) {
 using Events = std::vector<Event>;
 
 // Records every event it is sent; onEvent, when set, runs after each one is
-// recorded, as a page's handler would.
-class EventSink final : public EventSinkBase {
+// recorded, as a page's handler would. Kept out of the module's count of
+// live objects, like everything else the page owns.
+class EventSink final : public com::ComObject<IDispatch> {
  public:
+  EventSink() : ComObject(com::ModuleCount::kNotCounted) {}
+
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                  UINT*) override {
     EXPECT_EQ(flags, DISPATCH_METHOD) << "event " << dispid;
