@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/com_ref.h"
 #include "tests/drawing/board.h"
 
 namespace varn::drawing::testing {
@@ -98,9 +99,8 @@ TEST(DrawingControlSurface, EveryMemberNameResolvesWithoutRegardToCase) {
 
 TEST(DrawingControlSurface, AnswersTheControlInterfacesAndNoOthers) {
   Board board;
-  IUnknown* identity = nullptr;
-  ASSERT_EQ(board.Control().QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)),
-            S_OK);
+  com::ComRef<IUnknown> identity;
+  ASSERT_EQ(board.Control().QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
   const IID answered[] = {
       IID_IDrawingControl,
       IID_IDispatch,
@@ -126,26 +126,21 @@ TEST(DrawingControlSurface, AnswersTheControlInterfacesAndNoOthers) {
       IID_IDataObject,
   };
   for (const IID& iid : answered) {
-    IUnknown* itf = nullptr;
-    ASSERT_EQ(board.Control().QueryInterface(iid, reinterpret_cast<void**>(&itf)), S_OK);
-    IUnknown* back = nullptr;
-    ASSERT_EQ(itf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)), S_OK);
-    EXPECT_EQ(back, identity);
-    back->Release();
-    itf->Release();
+    com::ComRef<IUnknown> itf;
+    ASSERT_EQ(board.Control().QueryInterface(iid, itf.OutVoid()), S_OK);
+    com::ComRef<IUnknown> back;
+    ASSERT_EQ(itf->QueryInterface(IID_IUnknown, back.OutVoid()), S_OK);
+    EXPECT_EQ(back.Get(), identity.Get());
   }
   void* none = reinterpret_cast<void*>(1);
   EXPECT_EQ(board.Control().QueryInterface(IID_IPersistPropertyBag, &none), E_NOINTERFACE);
   EXPECT_EQ(none, nullptr);
-  identity->Release();
 
-  IProvideClassInfo2* info = nullptr;
-  ASSERT_EQ(board.Control().QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info)),
-            S_OK);
+  com::ComRef<IProvideClassInfo2> info;
+  ASSERT_EQ(board.Control().QueryInterface(IID_IProvideClassInfo2, info.OutVoid()), S_OK);
   GUID source{};
   EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
   EXPECT_EQ(source, DIID__IDrawingControlEvents);
-  info->Release();
   CLSID clsid{};
   EXPECT_EQ(board.Control().GetClassID(&clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_DrawingControl);

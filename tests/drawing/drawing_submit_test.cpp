@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -14,6 +13,8 @@
 #include "platform/imaging/bitmap.h"
 #include "platform/system/utf_convert.h"
 #include "tests/drawing/board.h"
+#include "tests/drawing/model_test_support.h"
+#include "tests/platform/system/scratch_directory.h"
 #include "tests/support/upload_server.h"
 
 namespace varn::drawing::testing {
@@ -22,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using imaging::ARGB;
 using imaging::Bitmap;
+using system::testing::ScratchDirectory;
 using test::ParsedUpload;
 using test::UploadPart;
 using test::UploadServer;
@@ -31,12 +33,6 @@ constexpr uint32_t kRed = 0xFFFF0000u;
 std::unique_ptr<Bitmap> Decode(const UploadPart& part) {
   const auto* data = reinterpret_cast<const uint8_t*>(part.bytes.data());
   return Bitmap::FromMemory(std::span<const uint8_t>(data, part.bytes.size()));
-}
-
-ARGB PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
-  ARGB color = 0;
-  bitmap.GetPixel(x, y, &color);
-  return color;
 }
 
 // Every pixel of the picture in the layout a Draw surface uses.
@@ -217,9 +213,9 @@ TEST(DrawingSubmitSession, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
   UploadServer server;
   // Behind the closing bracket the carriage return is a sixth field, ignored.
   server.SetReply(200, "[(0|17|drawing.png|/up/drawing.png|5120)]\r\n");
-  std::string folder = (fs::temp_directory_path() / "session-XXXXXX").string();
-  ASSERT_NE(mkdtemp(folder.data()), nullptr);
-  const std::u16string paintFile = system::Utf8ToUtf16(folder + "/session.tbp");
+  const ScratchDirectory folder;
+  ASSERT_FALSE(folder.Path().empty());
+  const std::u16string paintFile = system::Utf8ToUtf16(folder / "session.tbp");
 
   Board first;
   first.Resize(300, 300);
@@ -272,8 +268,6 @@ TEST(DrawingSubmitSession, DrawingSavedLoadedAndSubmittedArrivesPixelForPixel) {
   // The picture holds what was drawn, not an empty board.
   EXPECT_EQ(shown[30 * 300 + 20], kRed);
   EXPECT_EQ(shown[5 * 300 + 5], kWhite);
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // after an import.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,30 +11,16 @@
 
 #include "platform/system/utf_convert.h"
 #include "tests/drawing/board.h"
+#include "tests/platform/system/scratch_directory.h"
 
 namespace varn::drawing::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using system::testing::ScratchDirectory;
 
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "paint-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 std::vector<char> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -68,12 +53,12 @@ class PaintFileDialogs : public ::testing::Test {
  protected:
   PaintFileDialogs() { board.Resize(300, 300); }
 
-  ScratchFolder folder;
+  ScratchDirectory folder;
   Board board;
 };
 
 TEST_F(PaintFileDialogs, ExportAsksTheHostToSaveWithTheOverwriteQuestion) {
-  const std::string path = folder.File("mine.tbp");
+  const std::string path = folder / "mine.tbp";
   board.Dialogs().ChooseFile(Wide(path));
   board.TakeEvents();
   EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
@@ -103,7 +88,7 @@ TEST_F(PaintFileDialogs, ImportAsksTheHostToOpenTbpFiles) {
 }
 
 TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
-  const std::string earlier = folder.File("earlier.tbp");
+  const std::string earlier = folder / "earlier.tbp";
   WriteAll(earlier, {'k', 'e', 'e', 'p'});
   board.PutInt(kDispImageWidth, 120);
   board.TakeEvents();
@@ -118,13 +103,13 @@ TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
 }
 
 TEST_F(PaintFileDialogs, ExportToAnUnwritablePlaceSucceedsSilently) {
-  const std::string earlier = folder.File("earlier.tbp");
+  const std::string earlier = folder / "earlier.tbp";
   WriteAll(earlier, {'o', 'l', 'd'});
-  board.Dialogs().ChooseFile(Wide(folder.File("missing-folder/paint.tbp")));
+  board.Dialogs().ChooseFile(Wide(folder / "missing-folder/paint.tbp"));
   board.TakeEvents();
   EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
   EXPECT_TRUE(board.TakeEvents().empty());
-  EXPECT_FALSE(fs::exists(folder.File("missing-folder")));
+  EXPECT_FALSE(fs::exists(folder / "missing-folder"));
 }
 
 TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) {
@@ -132,7 +117,7 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
   board.PutInt(kDispImageHeight, 220);
   DrawTwoLayers(board);
   const std::vector<uint32_t> drawn = board.Paint(240, 220);
-  const std::string path = folder.File("two-layers.tbp");
+  const std::string path = folder / "two-layers.tbp";
   board.Dialogs().ChooseFile(Wide(path));
   board.Call(kDispExportToFile);
 
@@ -175,7 +160,7 @@ TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) 
 
 TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
   DrawTwoLayers(board);
-  const std::string good = folder.File("good.tbp");
+  const std::string good = folder / "good.tbp";
   board.Dialogs().ChooseFile(Wide(good));
   board.Call(kDispExportToFile);
   const std::vector<char> bytes = ReadAll(good);
@@ -184,8 +169,8 @@ TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
   std::vector<char> truncated(bytes.begin(), bytes.end() - 1);
   std::vector<char> wrongVersion = bytes;
   wrongVersion[16] = 0x02;
-  const std::string cut = folder.File("cut.tbp");
-  const std::string version = folder.File("version.tbp");
+  const std::string cut = folder / "cut.tbp";
+  const std::string version = folder / "version.tbp";
   WriteAll(cut, truncated);
   WriteAll(version, wrongVersion);
 
@@ -195,7 +180,7 @@ TEST_F(PaintFileDialogs, RefusedFilesLeaveTheBoardAndFireNothing) {
   other.PutInt(kDispZoomValue, 2);
   other.TakeEvents();
   const std::vector<uint32_t> before = other.Paint(222, 600);
-  for (const std::string& path : {cut, version, folder.File("absent.tbp")}) {
+  for (const std::string& path : {cut, version, folder / "absent.tbp"}) {
     other.Dialogs().ChooseFile(Wide(path));
   }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(other.Call(kDispImportFromFile), S_OK);
