@@ -20,13 +20,7 @@ constexpr uint32_t kRed = 0xFFFF0000;
 
 std::vector<PointF> At(float x, float y) { return {PointF{x, y}}; }
 
-class EffectTool : public ::testing::Test {
- protected:
-  CDrawingState& State() { return *document.current; }
-  Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
-
-  CDrawingDocument document;
-};
+using EffectTool = testing::DocumentTest;
 
 TEST_F(EffectTool, BlurSpreadsASinglePixelWithoutBleedingTransparency) {
   // Transparent pixels carry blue that must not reach the result.

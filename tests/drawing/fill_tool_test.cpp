@@ -18,13 +18,7 @@ using testing::PixelAt;
 
 constexpr uint32_t kRed = 0xFFFF0000;
 
-class FillTool : public ::testing::Test {
- protected:
-  CDrawingState& State() { return *document.current; }
-  Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
-
-  CDrawingDocument document;
-};
+using FillTool = testing::DocumentTest;
 
 TEST_F(FillTool, FillsTheFourConnectedRegionOpaque) {
   // A closed square ring from (10, 10) to (20, 20) whose corner (20, 20) is

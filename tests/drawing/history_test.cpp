@@ -12,11 +12,9 @@ using testing::PaintStep;
 
 constexpr uint32_t kInk = 0xFF102030;
 
-class History : public ::testing::Test {
+class History : public testing::DocumentTest {
  protected:
-  CDrawingState& Current() { return *document.current; }
-
-  CDrawingDocument document;
+  CDrawingState& Current() { return State(); }
 };
 
 TEST_F(History, UndoAndRedoOnANewBoardDoNothing) {

@@ -2,6 +2,8 @@
 // at a time on tiny pictures, and a painting step as the tools make one.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 
 #include "drawing/drawing_document.h"
@@ -9,6 +11,15 @@
 #include "platform/imaging/bitmap.h"
 
 namespace varn::drawing::testing {
+
+// A fresh drawing document; its current state and that state's selected layer.
+class DocumentTest : public ::testing::Test {
+ protected:
+  CDrawingState& State() { return *document.current; }
+  imaging::Bitmap& Layer() { return *State().SelectedLayer().bitmap; }
+
+  CDrawingDocument document;
+};
 
 inline uint32_t PixelAt(const imaging::Bitmap& bitmap, int32_t x, int32_t y) {
   imaging::ARGB color = 0x12345678;

@@ -97,12 +97,12 @@ class ScriptedDialogs final : public com::ComObject<IVarnHostUI> {
   std::deque<int32_t> boxAnswers_;
 };
 
-// A page's site: nothing to offer but the dialog service, which it can
-// withdraw; it counts how often the control asked for it.
-class HostSite final : public com::ComObject<IOleClientSite, IServiceProvider> {
+// A client site that asks nothing of its container, with the further
+// interfaces a test site offers.
+template <typename... More>
+class ClientSite : public com::ComObject<IOleClientSite, More...> {
  public:
-  explicit HostSite(com::ComRef<IVarnHostUI> dialogs)
-      : ComObject(com::ModuleCount::kNotCounted), dialogs_(std::move(dialogs)) {}
+  ClientSite() : com::ComObject<IOleClientSite, More...>(com::ModuleCount::kNotCounted) {}
 
   HRESULT SaveObject() override { return E_NOTIMPL; }
   HRESULT GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -110,6 +110,13 @@ class HostSite final : public com::ComObject<IOleClientSite, IServiceProvider> {
   HRESULT ShowObject() override { return S_OK; }
   HRESULT OnShowWindow(BOOL) override { return S_OK; }
   HRESULT RequestNewObjectLayout() override { return E_NOTIMPL; }
+};
+
+// A page's site: nothing to offer but the dialog service, which it can
+// withdraw; it counts how often the control asked for it.
+class HostSite final : public ClientSite<IServiceProvider> {
+ public:
+  explicit HostSite(com::ComRef<IVarnHostUI> dialogs) : dialogs_(std::move(dialogs)) {}
 
   HRESULT QueryService(REFGUID service, REFIID riid, void** object) override {
     ++queries;

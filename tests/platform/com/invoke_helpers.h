@@ -5,15 +5,11 @@
 
 #include "platform/com/dispatch.h"
 #include "platform/com/variant.h"
+#include "tests/support/variant_args.h"
 
 namespace varn::com::testing {
 
-inline VARIANT I4(int32_t value) {
-  VARIANT v{};
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
+using varn::testing::I4;
 
 inline VARIANT Typed(VARTYPE type) {
   VARIANT v{};
@@ -47,8 +43,7 @@ inline HRESULT Put(IDispatch* object, DISPID dispid, VARIANT value, UINT* argErr
 
 inline HRESULT Get(IDispatch* object, DISPID dispid, VARIANT* result) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  return object->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result, nullptr,
-                        nullptr);
+  return object->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
 }
 
 }  // namespace varn::com::testing

@@ -14,13 +14,8 @@
 namespace varn::system {
 namespace {
 
+using testing::Pattern;
 using testing::ScratchDirectory;
-
-std::vector<std::byte> Pattern(std::size_t size) {
-  std::vector<std::byte> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::byte>((i * 131 + 7) & 0xFF);
-  return bytes;
-}
 
 std::size_t EntriesIn(const std::string& dir) {
   std::size_t count = 0;

@@ -14,15 +14,7 @@ namespace varn::ui::testing {
 namespace {
 
 // A site that has no IServiceProvider at all.
-class PlainSite final : public com::ComObject<IOleClientSite> {
- public:
-  HRESULT SaveObject() override { return E_NOTIMPL; }
-  HRESULT GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  HRESULT GetContainer(IOleContainer**) override { return E_NOTIMPL; }
-  HRESULT ShowObject() override { return S_OK; }
-  HRESULT OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT RequestNewObjectLayout() override { return E_NOTIMPL; }
-};
+using PlainSite = varn::testing::ClientSite<>;
 
 FileDialogRequest PaintFileSave() {
   FileDialogRequest request;
