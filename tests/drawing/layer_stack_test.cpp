@@ -63,6 +63,20 @@ TEST_F(LayerStack, TenAddLayersGiveIdsOneToNineThenRefuse) {
   EXPECT_EQ(nextLayerId, 10);
 }
 
+// A selection past the end of the stack would write through a stale layer:
+// the board stops instead, whichever operation meets it first.
+using LayerStackDeathTest = LayerStack;
+
+TEST_F(LayerStackDeathTest, SelectionPastTheEndStopsBeforeAnyWrite) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  MakeThreeLayers();
+  Current().selectedLayer = 3;
+  EXPECT_DEATH(Current().SelectedLayer(), "invariant broken");
+  EXPECT_DEATH(DeleteLayer(Current()), "invariant broken");
+  Current().selectedLayer = -1;
+  EXPECT_DEATH(MoveLayer(Current(), LayerDirection::Up), "invariant broken");
+}
+
 TEST_F(LayerStack, AddedLayerIsAStepOfItsOwn) {
   ASSERT_TRUE(AddLayer(Current()));
   EXPECT_EQ(document.CountStates(), 2);
