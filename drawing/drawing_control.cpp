@@ -26,8 +26,7 @@ std::unique_ptr<imaging::Bitmap> MakeBackBuffer(int32_t width, int32_t height) {
 
 }  // namespace
 
-CDrawingControl::CDrawingControl()
-    : document_(std::make_unique<CDrawingDocument>()) {
+CDrawingControl::CDrawingControl() : document_(std::make_unique<CDrawingDocument>()) {
   backBuffer_ = MakeBackBuffer(Current().canvasWidth, Current().canvasHeight);
   if (backBuffer_ == nullptr) throw std::bad_alloc();
   strokePoints_.reserve(kReservedStrokePoints);

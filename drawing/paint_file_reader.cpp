@@ -140,8 +140,7 @@ bool ReadString(PaintFileCursor& cursor, std::size_t maxLength, std::u16string* 
 
 bool ReadText(PaintFileCursor& cursor, DrawingText* text) {
   if (!cursor.Float(&text->x) || !cursor.Float(&text->y) || !cursor.Int32(&text->fontSize) ||
-      !cursor.Int32(&text->align) || !cursor.Int32(&text->style) ||
-      !cursor.Int32(&text->colour)) {
+      !cursor.Int32(&text->align) || !cursor.Int32(&text->style) || !cursor.Int32(&text->colour)) {
     return false;
   }
   if (!std::isfinite(text->x) || !std::isfinite(text->y)) return false;

@@ -13,9 +13,7 @@ namespace varn::server {
 class CBlogActiveXPackage
     : public com::ComObject<com::TableDispatch<CBlogActiveXPackage, IID_IBlogActiveXPackage>> {
  public:
-  static std::span<const com::DispatchMember<CBlogActiveXPackage>> DispatchMembers() {
-    return {};
-  }
+  static std::span<const com::DispatchMember<CBlogActiveXPackage>> DispatchMembers() { return {}; }
 };
 
 }  // namespace varn::server

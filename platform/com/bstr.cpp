@@ -50,8 +50,7 @@ void SysFreeString(BSTR text) {
 UINT SysStringByteLen(BSTR text) {
   if (text == nullptr) return 0;
   uint32_t byteLength = 0;
-  std::memcpy(&byteLength, reinterpret_cast<unsigned char*>(text) - kPrefixBytes,
-              kPrefixBytes);
+  std::memcpy(&byteLength, reinterpret_cast<unsigned char*>(text) - kPrefixBytes, kPrefixBytes);
   return byteLength;
 }
 

@@ -38,8 +38,7 @@ struct IDataObject : IUnknown {
   virtual HRESULT GetCanonicalFormatEtc(FORMATETC* formatIn, FORMATETC* formatOut) = 0;
   virtual HRESULT SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) = 0;
   virtual HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) = 0;
-  virtual HRESULT DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink,
-                          DWORD* connection) = 0;
+  virtual HRESULT DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* connection) = 0;
   virtual HRESULT DUnadvise(DWORD connection) = 0;
   virtual HRESULT EnumDAdvise(IEnumSTATDATA** advises) = 0;
 };

@@ -18,8 +18,7 @@ struct IDispatch : IUnknown {
   virtual HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** typeInfo) = 0;
   virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                                 DISPID* dispids) = 0;
-  virtual HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags,
-                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
-                         UINT* argErr) = 0;
+  virtual HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                         VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

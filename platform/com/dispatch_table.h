@@ -87,8 +87,8 @@ struct Members {
                                             ArgNames argNames = {}) {
     using Traits = detail::MemberFunction<decltype(F)>;
     static_assert(Traits::kArity <= kMaxDispatchArgs, "too many arguments");
-    return {{name, dispid, MemberKind::kMethod, VT_EMPTY,
-             static_cast<uint8_t>(Traits::kArity), Traits::ArgTypes(), argNames},
+    return {{name, dispid, MemberKind::kMethod, VT_EMPTY, static_cast<uint8_t>(Traits::kArity),
+             Traits::ArgTypes(), argNames},
             &detail::CallMethod<F, C>};
   }
 
@@ -98,8 +98,13 @@ struct Members {
     static_assert(Traits::kArity == 1, "a getter takes one out pointer");
     using Out = typename Traits::template Arg<0>;
     static_assert((ScriptType<Out>::kType & VT_BYREF) != 0, "a getter takes one out pointer");
-    return {{name, dispid, MemberKind::kPropertyGet,
-             ScriptType<std::remove_pointer_t<Out>>::kType, 0, {}, {}},
+    return {{name,
+             dispid,
+             MemberKind::kPropertyGet,
+             ScriptType<std::remove_pointer_t<Out>>::kType,
+             0,
+             {},
+             {}},
             &detail::CallGetter<F, C>};
   }
 

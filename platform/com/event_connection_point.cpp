@@ -44,8 +44,7 @@ HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
   return S_OK;
 }
 
-HRESULT EventConnectionPoint::GetConnectionPointContainer(
-    IConnectionPointContainer** container) {
+HRESULT EventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
   if (container == nullptr) return E_POINTER;
   container_.AddRef();
   *container = &container_;

@@ -42,8 +42,8 @@ class EventSource : public IConnectionPointContainer {
     if (points == nullptr) return E_POINTER;
     *points = nullptr;
     try {
-      auto* enumerator = MakeObject<ConnectionPointEnumerator>(
-          std::vector<IConnectionPoint*>{&point_});
+      auto* enumerator =
+          MakeObject<ConnectionPointEnumerator>(std::vector<IConnectionPoint*>{&point_});
       if (enumerator == nullptr) return E_OUTOFMEMORY;
       *points = enumerator;
       return S_OK;
@@ -69,10 +69,10 @@ class EventSource : public IConnectionPointContainer {
   // E_OUTOFMEMORY, and nothing fired, when an argument cannot be built.
   template <typename... Args>
   HRESULT Fire(DISPID dispid, const Args&... args) {
-    static_assert(((std::is_same_v<Args, int32_t> || std::is_same_v<Args, bool> ||
-                    std::is_convertible_v<Args, std::u16string_view> ||
-                    std::is_same_v<Args, BSTR>) && ...),
-                  "events carry int32_t, bool or text");
+    static_assert(
+        ((std::is_same_v<Args, int32_t> || std::is_same_v<Args, bool> ||
+          std::is_convertible_v<Args, std::u16string_view> || std::is_same_v<Args, BSTR>)&&...),
+        "events carry int32_t, bool or text");
     if (point_.ConnectionCount() == 0) return S_OK;
     std::array<Variant, sizeof...(Args)> values{detail::EventArg(args)...};
     // Arguments stand in reverse order.

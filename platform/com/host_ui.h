@@ -27,10 +27,9 @@ struct IVarnHostUI : IUnknown {
   // (the BSTR's length counts them all), null for none; initialName and
   // defaultExt null for none. S_OK with *path set (the caller frees it), or
   // S_FALSE when cancelled. The host owns the strings passed in.
-  virtual HRESULT ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName,
-                                 BSTR defaultExt, uint32_t flags, BSTR* path) = 0;
+  virtual HRESULT ShowFileDialog(int32_t kind, BSTR filter, BSTR initialName, BSTR defaultExt,
+                                 uint32_t flags, BSTR* path) = 0;
   // type: MB_* bits; *result receives the button id (IDOK 1).
-  virtual HRESULT ShowMessageBox(BSTR text, BSTR caption, uint32_t type,
-                                 int32_t* result) = 0;
+  virtual HRESULT ShowMessageBox(BSTR text, BSTR caption, uint32_t type, int32_t* result) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

@@ -5,8 +5,7 @@
 
 namespace varn::com {
 
-HRESULT InvokeFrame::Prepare(const MemberInfo& member, const DISPPARAMS& params,
-                             UINT* argErr) {
+HRESULT InvokeFrame::Prepare(const MemberInfo& member, const DISPPARAMS& params, UINT* argErr) {
   if (params.cArgs != member.argCount) return DISP_E_BADPARAMCOUNT;
   if (params.cArgs > 0 && params.rgvarg == nullptr) return E_INVALIDARG;
   for (UINT i = 0; i < member.argCount; ++i) {
@@ -17,10 +16,18 @@ HRESULT InvokeFrame::Prepare(const MemberInfo& member, const DISPPARAMS& params,
     Slot& slot = slots_[i];
     HRESULT result = E_FAIL;
     switch (type) {
-      case VT_I4: result = ConvertToInt32(argument, &slot.number); break;
-      case VT_BOOL: result = ConvertToBool(argument, &slot.flag); break;
-      case VT_BSTR: result = ConvertToText(argument, &slot.text, &slot.owned); break;
-      default: result = PrepareOut(slot, type, argument); break;
+      case VT_I4:
+        result = ConvertToInt32(argument, &slot.number);
+        break;
+      case VT_BOOL:
+        result = ConvertToBool(argument, &slot.flag);
+        break;
+      case VT_BSTR:
+        result = ConvertToText(argument, &slot.text, &slot.owned);
+        break;
+      default:
+        result = PrepareOut(slot, type, argument);
+        break;
     }
     if (FAILED(result)) {
       if (argErr != nullptr && result != E_OUTOFMEMORY) *argErr = position;

@@ -24,6 +24,8 @@ class InvokeFrame {
   template <typename T>
   T Arg(size_t index) {
     Slot& slot = slots_[index];
+    // A table of types, one row each.
+    // clang-format off
     if constexpr (std::is_same_v<T, int32_t>) return slot.number;
     else if constexpr (std::is_same_v<T, VARIANT_BOOL>) return slot.flag;
     else if constexpr (std::is_same_v<T, BSTR>) return slot.text;
@@ -31,6 +33,7 @@ class InvokeFrame {
     else if constexpr (std::is_same_v<T, VARIANT_BOOL*>) return &slot.flag;
     else if constexpr (std::is_same_v<T, BSTR*>) return slot.owned.Receive();
     else static_assert(sizeof(T) == 0, "not a scripting parameter type");
+    // clang-format on
   }
 
   // Where a getter writes its value.

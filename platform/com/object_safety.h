@@ -14,8 +14,7 @@ constexpr DWORD INTERFACESAFE_FOR_UNTRUSTED_DATA = 0x2;
 struct IObjectSafety : IUnknown {
   static constexpr const IID& kIid = IID_IObjectSafety;
   using Base = IUnknown;
-  virtual HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
-                                            DWORD* enabled) = 0;
+  virtual HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) = 0;
   virtual HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD options) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

@@ -24,8 +24,7 @@ bool ObjectSafety::Implements(REFIID riid) {
   return true;
 }
 
-HRESULT ObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
-                                                DWORD* enabled) {
+HRESULT ObjectSafety::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) {
   if (supported == nullptr || enabled == nullptr) return E_FAIL;
   if (!Implements(riid)) return E_NOINTERFACE;
   DWORD bit = SafetyBitOf(riid);

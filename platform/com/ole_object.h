@@ -105,8 +105,8 @@ struct IOleObject : IUnknown {
   virtual HRESULT GetMoniker(DWORD assign, DWORD whichMoniker, IMoniker** moniker) = 0;
   virtual HRESULT InitFromData(IDataObject* data, BOOL creation, DWORD reserved) = 0;
   virtual HRESULT GetClipboardData(DWORD reserved, IDataObject** data) = 0;
-  virtual HRESULT DoVerb(LONG verb, MSG* msg, IOleClientSite* activeSite, LONG index,
-                         HWND parent, const RECT* posRect) = 0;
+  virtual HRESULT DoVerb(LONG verb, MSG* msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                         const RECT* posRect) = 0;
   virtual HRESULT EnumVerbs(IEnumOLEVERB** verbs) = 0;
   virtual HRESULT Update() = 0;
   virtual HRESULT IsUpToDate() = 0;
@@ -140,8 +140,7 @@ struct IOleInPlaceObject : IOleWindow {
 struct IOleInPlaceObjectWindowless : IOleInPlaceObject {
   static constexpr const IID& kIid = IID_IOleInPlaceObjectWindowless;
   using Base = IOleInPlaceObject;
-  virtual HRESULT OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam,
-                                  LRESULT* result) = 0;
+  virtual HRESULT OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
   virtual HRESULT GetDropTarget(IDropTarget** dropTarget) = 0;
 };
 

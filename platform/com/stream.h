@@ -76,8 +76,7 @@ struct IStream : ISequentialStream {
   virtual HRESULT Commit(DWORD flags) = 0;
   virtual HRESULT Revert() = 0;
   virtual HRESULT LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD lockType) = 0;
-  virtual HRESULT UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size,
-                               DWORD lockType) = 0;
+  virtual HRESULT UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD lockType) = 0;
   virtual HRESULT Stat(STATSTG* stat, DWORD flags) = 0;
   virtual HRESULT Clone(IStream** copy) = 0;
 };

@@ -154,8 +154,8 @@ struct ITypeInfo : IUnknown {
   virtual HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* memids) = 0;
   virtual HRESULT Invoke(void* instance, MEMBERID memid, WORD flags, DISPPARAMS* params,
                          VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) = 0;
-  virtual HRESULT GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docString,
-                                   DWORD* helpContext, BSTR* helpFile) = 0;
+  virtual HRESULT GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docString, DWORD* helpContext,
+                                   BSTR* helpFile) = 0;
   virtual HRESULT GetDllEntry(MEMBERID memid, INVOKEKIND invKind, BSTR* dllName, BSTR* name,
                               WORD* ordinal) = 0;
   virtual HRESULT GetRefTypeInfo(HREFTYPE refType, ITypeInfo** typeInfo) = 0;

@@ -22,6 +22,8 @@ VARIANT Dereference(const VARIANT& value) {
       if (inner.vt == (VT_BYREF | VT_VARIANT)) return plain;
       return Dereference(inner);
     }
+    // One row per type: the formatter would make each three lines.
+    // clang-format off
     case VT_I2: plain.vt = VT_I2; plain.iVal = *value.piVal; break;
     case VT_I4: plain.vt = VT_I4; plain.lVal = *value.plVal; break;
     case VT_INT: plain.vt = VT_INT; plain.intVal = *value.plVal; break;
@@ -32,6 +34,7 @@ VARIANT Dereference(const VARIANT& value) {
     case VT_BOOL: plain.vt = VT_BOOL; plain.boolVal = *value.pboolVal; break;
     case VT_BSTR: plain.vt = VT_BSTR; plain.bstrVal = *value.pbstrVal; break;
     default: break;
+      // clang-format on
   }
   return plain;
 }
@@ -78,8 +81,7 @@ HRESULT ParseInt32(BSTR text, int32_t* result) {
     if (magnitude > int64_t{1} << 32) return DISP_E_OVERFLOW;
   }
   int64_t value = negative ? -magnitude : magnitude;
-  if (value < std::numeric_limits<int32_t>::min() ||
-      value > std::numeric_limits<int32_t>::max()) {
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
     return DISP_E_OVERFLOW;
   }
   *result = static_cast<int32_t>(value);
@@ -116,6 +118,7 @@ HRESULT FormatNumber(Number number, BSTR* text, Bstr* owned) {
 
 HRESULT ConvertToInt32(const VARIANT& value, int32_t* number) {
   VARIANT plain = Dereference(value);
+  // clang-format off
   switch (plain.vt) {
     case VT_EMPTY: *number = 0; return S_OK;
     case VT_I2: *number = plain.iVal; return S_OK;
@@ -131,6 +134,7 @@ HRESULT ConvertToInt32(const VARIANT& value, int32_t* number) {
     case VT_BSTR: return ParseInt32(plain.bstrVal, number);
     default: return DISP_E_TYPEMISMATCH;
   }
+  // clang-format on
 }
 
 HRESULT ConvertToBool(const VARIANT& value, VARIANT_BOOL* flag) {
@@ -169,14 +173,20 @@ HRESULT ConvertToText(const VARIANT& value, BSTR* text, Bstr* owned) {
   VARIANT plain = Dereference(value);
   switch (plain.vt) {
     case VT_EMPTY:
-    case VT_NULL: *text = nullptr; return S_OK;
-    case VT_BSTR: *text = plain.bstrVal; return S_OK;
+    case VT_NULL:
+      *text = nullptr;
+      return S_OK;
+    case VT_BSTR:
+      *text = plain.bstrVal;
+      return S_OK;
     case VT_BOOL: {
       std::string_view word = plain.boolVal != VARIANT_FALSE ? "True" : "False";
       return OwnAscii(word.data(), word.data() + word.size(), text, owned);
     }
-    case VT_R4: return FormatNumber(static_cast<double>(plain.fltVal), text, owned);
-    case VT_R8: return FormatNumber(plain.dblVal, text, owned);
+    case VT_R4:
+      return FormatNumber(static_cast<double>(plain.fltVal), text, owned);
+    case VT_R8:
+      return FormatNumber(plain.dblVal, text, owned);
     default: {
       int32_t number = 0;
       if (plain.vt == VT_UI4 || plain.vt == VT_UINT) {

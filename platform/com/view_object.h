@@ -49,9 +49,8 @@ struct IViewObject : IUnknown {
                        HDC targetDevice, HDC hdcDraw, const RECTL* bounds,
                        const RECTL* windowBounds, BOOL (*shouldContinue)(ULONG_PTR),
                        ULONG_PTR continueArg) = 0;
-  virtual HRESULT GetColorSet(DWORD drawAspect, LONG index, void* aspect,
-                              DVTARGETDEVICE* target, HDC targetDevice,
-                              LOGPALETTE** colorSet) = 0;
+  virtual HRESULT GetColorSet(DWORD drawAspect, LONG index, void* aspect, DVTARGETDEVICE* target,
+                              HDC targetDevice, LOGPALETTE** colorSet) = 0;
   virtual HRESULT Freeze(DWORD drawAspect, LONG index, void* aspect, DWORD* freeze) = 0;
   virtual HRESULT Unfreeze(DWORD freeze) = 0;
   virtual HRESULT SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) = 0;
@@ -61,8 +60,7 @@ struct IViewObject : IUnknown {
 struct IViewObject2 : IViewObject {
   static constexpr const IID& kIid = IID_IViewObject2;
   using Base = IViewObject;
-  virtual HRESULT GetExtent(DWORD drawAspect, LONG index, DVTARGETDEVICE* target,
-                            SIZEL* size) = 0;
+  virtual HRESULT GetExtent(DWORD drawAspect, LONG index, DVTARGETDEVICE* target, SIZEL* size) = 0;
 };
 
 struct IViewObjectEx : IViewObject2 {
@@ -70,12 +68,11 @@ struct IViewObjectEx : IViewObject2 {
   using Base = IViewObject2;
   virtual HRESULT GetRect(DWORD aspect, RECTL* rect) = 0;
   virtual HRESULT GetViewStatus(DWORD* status) = 0;
-  virtual HRESULT QueryHitPoint(DWORD aspect, const RECT* bounds, POINT location,
-                                LONG closeHint, DWORD* hitResult) = 0;
+  virtual HRESULT QueryHitPoint(DWORD aspect, const RECT* bounds, POINT location, LONG closeHint,
+                                DWORD* hitResult) = 0;
   virtual HRESULT QueryHitRect(DWORD aspect, const RECT* bounds, const RECT* location,
                                LONG closeHint, DWORD* hitResult) = 0;
   virtual HRESULT GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target,
-                                   HDC targetDevice, DVEXTENTINFO* extentInfo,
-                                   SIZEL* size) = 0;
+                                   HDC targetDevice, DVEXTENTINFO* extentInfo, SIZEL* size) = 0;
 };
 // NOLINTEND(cppcoreguidelines-virtual-class-destructor)

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "platform/imaging/geometry.h"
-#include "platform/system/check.h"
 #include "platform/imaging/pixel_format.h"
+#include "platform/system/check.h"
 
 namespace varn::imaging {
 

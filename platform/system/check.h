@@ -17,9 +17,9 @@ namespace varn::system {
 
 }  // namespace varn::system
 
-#define VARN_CHECK(condition)                                                  \
-  (__builtin_expect(static_cast<bool>(condition), 1)                           \
-       ? static_cast<void>(0)                                                  \
+#define VARN_CHECK(condition)                        \
+  (__builtin_expect(static_cast<bool>(condition), 1) \
+       ? static_cast<void>(0)                        \
        : ::varn::system::CheckFailed(#condition, __FILE__, __LINE__))
 
 #ifdef NDEBUG

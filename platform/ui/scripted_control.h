@@ -51,9 +51,8 @@ class ScriptedControl<Derived, kScriptIid, kEventIid, InterfaceList<Extras...>>
   static constexpr const IID& kEventInterface = kEventIid;
 
  protected:
-  using Skeleton =
-      Control<com::TableDispatch<Derived, kScriptIid>, com::EventSource<kEventIid>,
-              com::ProvideClassInfo<Derived, kEventIid>, com::ObjectSafety, Extras...>;
+  using Skeleton = Control<com::TableDispatch<Derived, kScriptIid>, com::EventSource<kEventIid>,
+                           com::ProvideClassInfo<Derived, kEventIid>, com::ObjectSafety, Extras...>;
 
   // Derived is complete where its constructor runs, so its class id is known.
   ScriptedControl() : Skeleton(Derived::kClassId) {}

@@ -41,7 +41,8 @@ Bytes ReadAll(const std::string& path) { return system::ReadWholeFile(path).valu
 
 void WriteAll(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
 
@@ -159,7 +160,7 @@ TEST_F(PaintFile, TextRecordsCountTheirStringsWithTheTerminator) {
   EXPECT_EQ(Int32At(bytes, at + 8), 12);
   EXPECT_EQ(Int32At(bytes, at + 20), 0x00123456);
   at += 24;
-  EXPECT_EQ(Int32At(bytes, at), 14);  // six characters and the 0 character
+  EXPECT_EQ(Int32At(bytes, at), 14);              // six characters and the 0 character
   EXPECT_EQ(bytes[at + 4 + 4], std::byte{0x20});  // the third is a plain space
   EXPECT_EQ(bytes[at + 4 + 12], std::byte{0});
   at += 4 + 14;

@@ -30,9 +30,9 @@ TEST(DllGetClassObject, ClassObjectIsKeptAndHandedOutAgain) {
   ASSERT_EQ(DllGetClassObject(CLSID_BlogActiveXPackage, IID_IClassFactory,
                               reinterpret_cast<void**>(&first)),
             S_OK);
-  ASSERT_EQ(DllGetClassObject(CLSID_BlogActiveXPackage, IID_IUnknown,
-                              reinterpret_cast<void**>(&second)),
-            S_OK);
+  ASSERT_EQ(
+      DllGetClassObject(CLSID_BlogActiveXPackage, IID_IUnknown, reinterpret_cast<void**>(&second)),
+      S_OK);
   EXPECT_EQ(static_cast<IUnknown*>(first), static_cast<IUnknown*>(second));
   void* wrong = reinterpret_cast<void*>(0x1);
   EXPECT_EQ(first->QueryInterface(IID_IDispatch, &wrong), E_NOINTERFACE);
@@ -47,9 +47,9 @@ TEST(DllGetClassObject, PackageIsAMemberlessAutomationObject) {
                               reinterpret_cast<void**>(&factory)),
             S_OK);
   IDispatch* package = nullptr;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBlogActiveXPackage,
-                                    reinterpret_cast<void**>(&package)),
-            S_OK);
+  ASSERT_EQ(
+      factory->CreateInstance(nullptr, IID_IBlogActiveXPackage, reinterpret_cast<void**>(&package)),
+      S_OK);
   LPOLESTR name = const_cast<LPOLESTR>(u"anything");
   DISPID dispid = 0;
   EXPECT_EQ(package->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), DISP_E_UNKNOWNNAME);
@@ -57,8 +57,7 @@ TEST(DllGetClassObject, PackageIsAMemberlessAutomationObject) {
   EXPECT_EQ(package->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
             DISP_E_MEMBERNOTFOUND);
   void* other = nullptr;
-  EXPECT_EQ(package->QueryInterface(IID_IConnectionPointContainer, &other),
-            E_NOINTERFACE);
+  EXPECT_EQ(package->QueryInterface(IID_IConnectionPointContainer, &other), E_NOINTERFACE);
   package->Release();
   factory->Release();
 }
@@ -120,9 +119,9 @@ TEST(ClassObjectTable, FirstRequestsFromManyThreadsShareOneClassObject) {
   for (IUnknown* object : seen) object->Release();
 
   IClassFactory* factory = nullptr;
-  ASSERT_EQ(table.GetClassObject(kUnknownClass, IID_IClassFactory,
-                                 reinterpret_cast<void**>(&factory)),
-            S_OK);
+  ASSERT_EQ(
+      table.GetClassObject(kUnknownClass, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+      S_OK);
   void* made = nullptr;
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &made), E_NOINTERFACE);
   EXPECT_EQ(gCreated, 1);

@@ -57,9 +57,9 @@ TEST_F(LoadedModule, DrawingBoardAnswersThroughItsScriptingInterface) {
   ASSERT_TRUE(getClassObject && canUnloadNow);
 
   IClassFactory* factory = nullptr;
-  ASSERT_EQ(getClassObject(CLSID_DrawingControl, IID_IClassFactory,
-                           reinterpret_cast<void**>(&factory)),
-            S_OK);
+  ASSERT_EQ(
+      getClassObject(CLSID_DrawingControl, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+      S_OK);
   IDispatch* board = nullptr;
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDrawingControl, reinterpret_cast<void**>(&board)),
             S_OK);
@@ -72,9 +72,9 @@ TEST_F(LoadedModule, DrawingBoardAnswersThroughItsScriptingInterface) {
   ASSERT_EQ(board->GetIDsOfNames(IID_NULL, names, 1, 0, &dispid), S_OK);
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   VARIANT width{};
-  ASSERT_EQ(board->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &width, nullptr,
-                          nullptr),
-            S_OK);
+  ASSERT_EQ(
+      board->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &width, nullptr, nullptr),
+      S_OK);
   EXPECT_EQ(width.vt, VT_I4);
   EXPECT_EQ(width.lVal, 300);
 

@@ -13,8 +13,7 @@ class DispatchTable : public ::testing::Test {
   void SetUp() override {
     control_ = MakeObject<CTestControl>();
     ASSERT_NE(control_, nullptr);
-    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch_)),
-              S_OK);
+    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch_)), S_OK);
   }
   void TearDown() override {
     dispatch_->Release();
@@ -167,9 +166,7 @@ TEST_F(DispatchTable, OutParametersThroughVariantReferences) {
   int32_t direct = 0;
   VARIANT holder = ByRef(VT_I4, &direct);
   // A script engine passes a variable by reference: the variant gets the value.
-  EXPECT_EQ(Call(dispatch_, kAdd, DISPATCH_METHOD,
-                 {I4(1), I4(2), ByRef(VT_VARIANT, &sum)}),
-            S_OK);
+  EXPECT_EQ(Call(dispatch_, kAdd, DISPATCH_METHOD, {I4(1), I4(2), ByRef(VT_VARIANT, &sum)}), S_OK);
   EXPECT_EQ(sum.vt, VT_I4);
   EXPECT_EQ(sum.lVal, 3);
   // A variant reference wrapping the typed reference writes through it.
@@ -208,16 +205,15 @@ TEST_F(DispatchTable, UnknownDispidAndWrongCounts) {
   EXPECT_EQ(Call(dispatch_, kAdd, DISPATCH_METHOD, {I4(1), ByRef(VT_I4, &sum)}),
             DISP_E_BADPARAMCOUNT);
   EXPECT_EQ(Call(dispatch_, kCheck, DISPATCH_METHOD, {}), DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(dispatch_, kCount, DISPATCH_PROPERTYGET, {I4(1)}, &result),
-            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(dispatch_, kCount, DISPATCH_PROPERTYGET, {I4(1)}, &result), DISP_E_BADPARAMCOUNT);
   VARIANT two[2] = {I4(1), I4(2)};
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params{two, &named, 2, 1};
-  EXPECT_EQ(dispatch_->Invoke(kCount, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
-                              nullptr, nullptr),
+  EXPECT_EQ(dispatch_->Invoke(kCount, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                              nullptr),
             DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(dispatch_->Invoke(kCount, IID_ITestControl, 0, DISPATCH_PROPERTYGET, nullptr,
-                              &result, nullptr, nullptr),
+  EXPECT_EQ(dispatch_->Invoke(kCount, IID_ITestControl, 0, DISPATCH_PROPERTYGET, nullptr, &result,
+                              nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
 }
 
@@ -225,13 +221,13 @@ TEST_F(DispatchTable, NamedArgumentsOnlyForThePutValue) {
   VARIANT value = I4(3);
   DISPID named = 17;
   DISPPARAMS params{&value, &named, 1, 1};
-  EXPECT_EQ(dispatch_->Invoke(kCount, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
-                              nullptr, nullptr),
+  EXPECT_EQ(dispatch_->Invoke(kCount, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                              nullptr),
             DISP_E_PARAMNOTFOUND);
   named = DISPID_PROPERTYPUT;
-  EXPECT_EQ(dispatch_->Invoke(kCheck, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                              nullptr),
-            DISP_E_NONAMEDARGS);
+  EXPECT_EQ(
+      dispatch_->Invoke(kCheck, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+      DISP_E_NONAMEDARGS);
   EXPECT_EQ(Count(), 0);
 }
 
@@ -309,8 +305,8 @@ TEST_F(DispatchTable, ValuesThatDoNotFitAreRefused) {
   int32_t sum = 0;
   argErr = 99;
   VARIANT unknown = Typed(VT_UNKNOWN);
-  EXPECT_EQ(Call(dispatch_, kAdd, DISPATCH_METHOD, {I4(1), unknown, ByRef(VT_I4, &sum)},
-                 nullptr, &argErr),
+  EXPECT_EQ(Call(dispatch_, kAdd, DISPATCH_METHOD, {I4(1), unknown, ByRef(VT_I4, &sum)}, nullptr,
+                 &argErr),
             DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 1u);
 }
