@@ -1,25 +1,17 @@
-// The drawing leaving the control: flattened and posted to the page's site,
-// or kept whole in a paint file on the member's disk and read back.
+// The drawing kept whole in a paint file on the member's disk, through the
+// host's save and open dialogs, and read back.
 #include <new>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "common/form_upload.h"
-#include "common/reply_records.h"
-#include "common/save_image_with_thumbnail.h"
 #include "drawing/drawing_control.h"
 #include "drawing/paint_file.h"
-#include "drawing/render.h"
 #include "platform/com/host_ui.h"
 #include "platform/system/utf_convert.h"
 #include "platform/ui/dialog_service.h"
 
 namespace varn::drawing {
 namespace {
-
-// A reply line gives the record id and the four fields the page receives.
-constexpr size_t kReplyFieldsPerRecord = 5;
 
 ui::FileDialogRequest PaintFileDialog(ui::FileDialogKind kind) {
   ui::FileDialogRequest request;
@@ -37,54 +29,6 @@ ui::FileDialogRequest PaintFileDialog(ui::FileDialogKind kind) {
 }
 
 }  // namespace
-
-bool CDrawingControl::BackBufferFitsCanvas() const {
-  const CDrawingState& state = *document_->current;
-  return backBuffer_->GetWidth() == static_cast<uint32_t>(state.canvasWidth) &&
-         backBuffer_->GetHeight() == static_cast<uint32_t>(state.canvasHeight);
-}
-
-HRESULT CDrawingControl::SaveAndSubmit() {
-  try {
-    SubmitDrawing();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
-}
-
-void CDrawingControl::SubmitDrawing() {
-  CFormUpload upload;
-  upload.AddTextField(u"filekey", fileKey_);
-
-  CDrawingState& state = Current();
-  // After a size whose buffer could not be made, a picture of the wrong size
-  // must not be posted as the drawing.
-  if (!BackBufferFitsCanvas() && !(RemakeBackBuffer() && BackBufferFitsCanvas())) return;
-  Render(state, *backBuffer_, strokePoints_, RenderMode::Export);
-  std::string picturePath;
-  std::string thumbnailPath;
-  const bool saved =
-      SaveImageWithThumbnail(*backBuffer_, PictureFileType::Png, &picturePath, &thumbnailPath);
-  state.submitImagePath = picturePath;
-  state.submitThumbnailPath = thumbnailPath;
-  if (!saved) return;
-
-  upload.AddFileField(u"image0", system::Utf8ToUtf16(picturePath), u"image/png");
-  upload.AddFileField(u"timage0", system::Utf8ToUtf16(thumbnailPath), u"image/png");
-  std::u16string reply;
-  if (!upload.Post(actionPage_, reply, &cookie_)) {
-    Fire(kOnUploadFileComplete, int32_t{1});
-    return;
-  }
-  // The records are cut before any event: a page handler may change the
-  // control while they are reported.
-  const std::vector<ReplyRecord> records = TakeReplyRecords(reply, kReplyFieldsPerRecord);
-  for (const ReplyRecord& fields : records) {
-    Fire(kOnUploadFile, fields[1], fields[2], fields[3], fields[4]);
-  }
-  Fire(kOnUploadFileComplete, int32_t{0});
-}
 
 HRESULT CDrawingControl::ExportToFile() {
   try {
