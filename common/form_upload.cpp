@@ -28,7 +28,9 @@ std::vector<std::string> RequestHeaders(int64_t bodyLength) {
           "Content-Length: " + std::to_string(bodyLength)};
 }
 
-// The reply bytes, read in blocks; none when it is longer than the limit.
+// The reply bytes, read in blocks; none when it is longer than the limit or
+// did not end cleanly (cut short, reset, stalled): part of a reply is no
+// reply.
 std::optional<std::string> ReadWholeReply(http::HttpPostRequest& request) {
   std::string bytes;
   std::array<std::byte, kUploadReplyBlockSize> block;
@@ -36,6 +38,7 @@ std::optional<std::string> ReadWholeReply(http::HttpPostRequest& request) {
     if (bytes.size() + got > kMaxUploadReplyBytes) return std::nullopt;
     bytes.append(reinterpret_cast<const char*>(block.data()), got);
   }
+  if (!request.ReplyComplete()) return std::nullopt;
   return bytes;
 }
 

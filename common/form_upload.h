@@ -31,10 +31,10 @@ class CFormUpload {
   void AddFileField(std::u16string_view name, std::u16string_view path,
                     std::u16string_view contentType);
 
-  // True only when the server answered 200; the reply then stands appended to
-  // reply. A part that cannot be sized (a missing file) fails before any
-  // connection is made. A cookie, even an empty one, goes out as a Cookie
-  // header; none when cookie is null.
+  // True only when the server answered 200 and its reply ended cleanly; the
+  // reply then stands appended to reply. A part that cannot be sized (a missing file) fails before
+  // any connection is made. A cookie, even an empty one, goes out as a Cookie header; none when
+  // cookie is null.
   bool Post(std::u16string_view url, std::u16string& reply, const std::u16string* cookie);
 
   std::size_t PartCount() const { return parts_.size(); }

@@ -4,16 +4,25 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 namespace varn::http {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 // The reply is handed out in blocks; curl is held back once this much waits.
 constexpr std::size_t kReplyBufferLimit = std::size_t{64} * 1024;
-constexpr int kPollMilliseconds = 1000;
+// The rules are checked at least this often: a tenth of the stall window,
+// within these bounds.
+constexpr milliseconds kShortestPoll{5};
+constexpr milliseconds kLongestPoll{1000};
 
 void EnsureCurlStarted() {
   static std::once_flag once;
@@ -76,6 +85,22 @@ struct HttpPostRequest::Impl {
   std::string reply;
   std::size_t replyRead = 0;
 
+  // The stall rule and the reply's time run on the time spent waiting in
+  // Pump, so the caller's own pauses between calls never count against the
+  // server. curl's own low-speed check is not used: it averages over the
+  // last few seconds, so it starts counting only once the last burst has
+  // aged out of that average, and any trickle of a byte a second defeats it.
+  HttpTimeouts timeouts;
+  Clock::duration waited{};
+  bool connected = false;
+  uint64_t moved = 0;
+  struct Sample {
+    Clock::duration at;
+    uint64_t moved;
+  };
+  std::deque<Sample> samples;
+  std::optional<Clock::duration> replyStart;
+
   ~Impl() { Release(); }
 
   void Release() {
@@ -95,6 +120,7 @@ struct HttpPostRequest::Impl {
     std::size_t n = std::min(size * count, self->pending.size());
     std::memcpy(buffer, self->pending.data(), n);
     self->pending = self->pending.subspan(n);
+    self->moved += n;
     return n;
   }
 
@@ -104,12 +130,14 @@ struct HttpPostRequest::Impl {
     self->reply.erase(0, self->replyRead);
     self->replyRead = 0;
     self->reply.append(data, size * count);
+    self->moved += size * count;
     return size * count;
   }
 
   static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* self = static_cast<Impl*>(user);
     std::string_view line(data, size * count);
+    self->moved += line.size();
     if (line == "\r\n" || line == "\n") {
       long code = 0;
       curl_easy_getinfo(self->easy, CURLINFO_RESPONSE_CODE, &code);
@@ -119,8 +147,16 @@ struct HttpPostRequest::Impl {
     return size * count;
   }
 
+  // Called once the connection, TLS included, stands: the stall rule starts.
+  static int OnConnected(void* user, char*, char*, int, int) {
+    auto* self = static_cast<Impl*>(user);
+    self->connected = true;
+    self->samples.assign(1, Sample{self->waited, self->moved});
+    return CURL_PREREQFUNC_OK;
+  }
+
   bool Configure(const HttpTarget& target, const std::string& agent, const std::string* cookie,
-                 const HttpTimeouts& timeouts) {
+                 const HttpTimeouts& limits) {
     std::string url = target.scheme == HttpScheme::Https ? "https://" : "http://";
     url += target.host + ":" + std::to_string(target.port) + "/";
     std::string requestTarget = EncodeRequestTarget(target.objectName);
@@ -136,9 +172,10 @@ struct HttpPostRequest::Impl {
               curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_NOPROXY, "*") == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-              curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds) == CURLE_OK &&
-              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                               static_cast<long>(limits.connect.count())) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Impl::OnConnected) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_PREREQDATA, this) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::OnRead) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_READDATA, this) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::OnReply) == CURLE_OK &&
@@ -159,20 +196,42 @@ struct HttpPostRequest::Impl {
     }
   }
 
+  void Fail() { done = failed = true; }
+
+  milliseconds PollTime() const {
+    return std::clamp(std::chrono::duration_cast<milliseconds>(timeouts.stallWindow / 10),
+                      kShortestPoll, kLongestPoll);
+  }
+
+  // Fewer bytes than the rate asks for over the last whole stall window.
+  bool TooSlow() {
+    if (!connected) return false;
+    samples.push_back(Sample{waited, moved});
+    const Clock::duration windowStart = waited - timeouts.stallWindow;
+    if (samples.front().at > windowStart) return false;
+    // The newest sample at or before the window's start opens the window.
+    while (samples.size() > 1 && samples[1].at <= windowStart) samples.pop_front();
+    const auto windowMs = static_cast<uint64_t>(timeouts.stallWindow.count());
+    const uint64_t wanted = uint64_t{timeouts.minBytesPerSecond} * windowMs / 1000;
+    return moved - samples.front().moved < wanted;
+  }
+
+  bool ReplyOverdue() const { return replyStart && waited - *replyStart >= timeouts.reply; }
+
   // Drives the transfer until ready() holds or the transfer has ended.
   template <typename Ready>
   void Pump(Ready ready) {
     while (!ready() && !done) {
+      const Clock::time_point start = Clock::now();
       int running = 0;
-      if (curl_multi_perform(multi, &running) != CURLM_OK) {
-        done = failed = true;
-        break;
+      if (curl_multi_perform(multi, &running) != CURLM_OK) Fail();
+      if (!done) CheckDone();
+      const auto pollMs = static_cast<int>(PollTime().count());
+      if (!ready() && !done && curl_multi_poll(multi, nullptr, 0, pollMs, nullptr) != CURLM_OK) {
+        Fail();
       }
-      CheckDone();
-      if (ready() || done) break;
-      if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
-        done = failed = true;
-      }
+      waited += Clock::now() - start;
+      if (!done && (TooSlow() || ReplyOverdue())) Fail();
     }
   }
 };
@@ -189,6 +248,7 @@ bool HttpPostRequest::Open(const HttpTarget& target, const std::string& agent,
   EnsureCurlStarted();
   auto impl = std::make_unique<Impl>();
   impl->bodyLength = bodyLength;
+  impl->timeouts = timeouts;
   for (const std::string& line : headerLines) {
     if (HasLineBreakOrNul(line)) return false;
     curl_slist* next = curl_slist_append(impl->headers, line.c_str());
@@ -227,6 +287,7 @@ bool HttpPostRequest::Write(std::span<const std::byte> bytes) {
 
 int HttpPostRequest::FinishAndReadStatus() {
   if (!impl_ || !impl_->added || impl_->bodySent != impl_->bodyLength) return 0;
+  if (!impl_->replyStart) impl_->replyStart = impl_->waited;
   impl_->Pump([this] { return impl_->headersDone; });
   if (!impl_->headersDone) return 0;
   long code = 0;
@@ -245,6 +306,10 @@ std::size_t HttpPostRequest::ReadReply(std::span<std::byte> block) {
   std::memcpy(block.data(), impl_->reply.data() + impl_->replyRead, n);
   impl_->replyRead += n;
   return n;
+}
+
+bool HttpPostRequest::ReplyComplete() const {
+  return impl_ && impl_->headersDone && impl_->done && !impl_->failed;
 }
 
 void HttpPostRequest::Close() { impl_.reset(); }

@@ -4,6 +4,7 @@
 // read the status, read the reply, close. Nothing here throws.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,11 +27,18 @@ struct HttpTarget {
   std::string objectName;
 };
 
-// A connection that cannot be made within connectSeconds fails the request,
-// and so does one that moves no byte for stallSeconds.
+// The limits of one exchange, as values so that tests can use short ones.
+// The connection, TLS handshake included, must be made within connect. From
+// then on the transfer fails when it moves (sent and received together) fewer
+// than minBytesPerSecond on average over the last stallWindow, and when the
+// reply has not ended within reply after the last body byte was taken.
+// Only time spent waiting for the server counts, not the caller's own work
+// between calls.
 struct HttpTimeouts {
-  long connectSeconds = 60;
-  long stallSeconds = 30;
+  std::chrono::milliseconds connect{60'000};
+  std::chrono::milliseconds stallWindow{30'000};
+  uint32_t minBytesPerSecond = 1024;
+  std::chrono::milliseconds reply{60'000};
 };
 
 class HttpPostRequest {
@@ -51,16 +59,21 @@ class HttpPostRequest {
             uint64_t bodyLength, const HttpTimeouts& timeouts = {});
 
   // Sends the next body bytes; connects on the first call. False once the
-  // transfer failed (connection refused or dropped, time-out), or when the
-  // bytes would exceed the declared length.
+  // transfer failed (connection refused or dropped, a time-out or the stall
+  // rule), or when the bytes would exceed the declared length.
   bool Write(std::span<const std::byte> bytes);
 
   // After the whole body: waits for the reply's status. 0 when none arrived.
   int FinishAndReadStatus();
 
   // Fills up to block.size() reply bytes and returns how many; 0 at the end
-  // of the reply and when reading failed.
+  // of the reply and when reading failed: ReplyComplete tells which.
   std::size_t ReadReply(std::span<std::byte> block);
+
+  // True once the whole reply arrived and the transfer ended cleanly. A reply
+  // cut short (fewer bytes than its Content-Length, a chunked body without
+  // its last chunk, a reset, a stall) is not complete, whatever its status.
+  bool ReplyComplete() const;
 
   // Releases the connection; also done by the destructor.
   void Close();

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "tests/common/upload_test_files.h"
+#include "tests/support/raw_reply_server.h"
 #include "tests/support/upload_server.h"
 
 namespace varn {
@@ -283,6 +284,36 @@ TEST_F(FormUploadTest, ServerDroppingTheConnectionMidBodyFailsThePost) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_TRUE(reply_.empty());
   for (const auto& received : server_.Uploads()) EXPECT_FALSE(received.bodyComplete);
+}
+
+TEST_F(FormUploadTest, OnlyAReplyThatEndedCleanlyCounts) {
+  const std::string record = "[(a|b|c|d|e)]\n";
+  const std::string ok = "HTTP/1.1 200 OK\r\n";
+  const std::string sized = ok + "Content-Length: 100\r\n\r\n" + record;
+  const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\nE\r\n" + record + "\r\n";
+  struct Case {
+    const char* name;
+    test::RawReply reply;
+    bool posted;
+  } cases[] = {
+      {"shorter than its length", {sized, test::ReplyEnding::Close}, false},
+      {"chunked without its last chunk", {chunked, test::ReplyEnding::Close}, false},
+      {"reset mid-reply", {sized, test::ReplyEnding::Reset}, false},
+      {"whole length",
+       {ok + "Content-Length: 14\r\n\r\n" + record, test::ReplyEnding::Close},
+       true},
+      {"chunked with its last chunk", {chunked + "0\r\n\r\n", test::ReplyEnding::Close}, true},
+      {"ended by closing", {ok + "Connection: close\r\n\r\n" + record}, true},
+  };
+  for (const Case& c : cases) {
+    test::RawReplyServer server(c.reply);
+    CFormUpload upload;
+    upload.AddTextField(u"filekey", u"abc");
+    std::u16string reply;
+    EXPECT_EQ(upload.Post(server.Url(), reply, &emptyCookie_), c.posted) << c.name;
+    EXPECT_EQ(reply, c.posted ? u"[(a|b|c|d|e)]\n" : u"") << c.name;
+    EXPECT_EQ(server.CompleteRequests(), 1) << c.name;
+  }
 }
 
 std::size_t OpenDescriptorCount() {

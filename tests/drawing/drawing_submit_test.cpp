@@ -15,6 +15,7 @@
 #include "tests/drawing/board.h"
 #include "tests/drawing/model_test_support.h"
 #include "tests/platform/system/scratch_directory.h"
+#include "tests/support/raw_reply_server.h"
 #include "tests/support/upload_server.h"
 
 namespace varn::drawing::testing {
@@ -204,6 +205,32 @@ TEST_F(DrawingSubmitReply, UnusableAddressFails) {
 TEST_F(DrawingSubmitReply, ServerClosingMidBodyFails) {
   server.SetCloseAfterBodyBytes(200);
   EXPECT_EQ(EventsFor(200, "[(a|b|c|d|e)]\n"), Events{UploadComplete(1)});
+}
+
+// A reply the server cut off is a failed post, whatever its status said.
+TEST(DrawingSubmitCutReply, FailsWithoutRecords) {
+  const std::string record = "[(a|b|c|d|e)]\n";
+  const std::string sized = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + record;
+  const std::string chunked =
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nE\r\n" + record + "\r\n";
+  const struct {
+    const char* name;
+    test::RawReply reply;
+  } cases[] = {
+      {"shorter than its length", {sized, test::ReplyEnding::Close}},
+      {"chunked without its last chunk", {chunked, test::ReplyEnding::Close}},
+      {"reset mid-reply", {sized, test::ReplyEnding::Reset}},
+  };
+  for (const auto& c : cases) {
+    test::RawReplyServer server(c.reply);
+    Board board;
+    board.Resize(40, 30);
+    board.PutText(kDispActionPage, server.Url());
+    board.TakeEvents();
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK) << c.name;
+    EXPECT_EQ(board.TakeEvents(), Events{UploadComplete(1)}) << c.name;
+    EXPECT_EQ(server.CompleteRequests(), 1) << c.name;
+  }
 }
 
 // A member's whole session: draws on two layers with a text, keeps the
