@@ -1,14 +1,17 @@
 // The drawing kept whole in a paint file on the member's disk, through the
-// host's save and open dialogs, and read back.
+// host's save and open dialogs, and read back. A save that writes nothing is
+// told to the member in a message box.
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "drawing/drawing_control.h"
 #include "drawing/paint_file.h"
 #include "platform/com/host_ui.h"
 #include "platform/system/utf_convert.h"
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/message_box_types.h"
 
 namespace varn::drawing {
 namespace {
@@ -28,6 +31,26 @@ ui::FileDialogRequest PaintFileDialog(ui::FileDialogKind kind) {
   return request;
 }
 
+constexpr char16_t kSaveCaption[] = u"Save Drawing";
+
+// What the member is told when nothing was saved.
+std::u16string_view SaveFailureText(PaintFileSave result) {
+  switch (result) {
+    case PaintFileSave::Saved:
+      return {};
+    case PaintFileSave::NoFolder:
+      return u"The folder for this file does not exist. The drawing was not saved.";
+    case PaintFileSave::NotAFile:
+      return u"That name is not an ordinary file. The drawing was not saved.";
+    case PaintFileSave::ReadOnly:
+      return u"The file is read-only, or its folder cannot be written to. The drawing was not "
+             u"saved.";
+    case PaintFileSave::Failed:
+      break;
+  }
+  return u"The drawing could not be saved.";
+}
+
 }  // namespace
 
 HRESULT CDrawingControl::ExportToFile() {
@@ -35,7 +58,10 @@ HRESULT CDrawingControl::ExportToFile() {
     const std::optional<std::u16string> path =
         ShowFileDialog(PaintFileDialog(ui::FileDialogKind::kSave));
     if (!path) return S_OK;
-    SavePaintFile(*document_, system::Utf16ToUtf8(*path));
+    const PaintFileSave result = SavePaintFile(*document_, system::Utf16ToUtf8(*path));
+    if (result != PaintFileSave::Saved) {
+      ShowMessageBox(SaveFailureText(result), kSaveCaption, MB_OK | MB_ICONWARNING);
+    }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

@@ -36,20 +36,34 @@ inline constexpr int32_t kPaintFileVersion = 0x1001;
 // reader hold more than ten canvases of the largest size.
 inline constexpr int64_t kMaxPaintFilePixels = int64_t{kMaxLayers} * kMaxCanvasPixels;
 
-// Writes the current state and the layer id counter to path. The bytes go to
-// a new file beside it that replaces the old one only once complete, so a
-// failed save (a full disk) leaves an earlier file as it was. False when
-// anything could not be written, and when the state is beyond what
-// LoadPaintFile accepts (it would make a file that cannot be opened again).
-bool SavePaintFile(const CDrawingDocument& document, const std::string& utf8Path);
+// How a save ended: written, or refused with nothing written.
+enum class PaintFileSave {
+  Saved,
+  // The folder of the file does not exist.
+  NoFolder,
+  // The name stands for a folder, a pipe, a device or a loop of links.
+  NotAFile,
+  // The file is read-only, or its folder cannot be written to.
+  ReadOnly,
+  // Anything else: the disk, memory, or a state LoadPaintFile would refuse.
+  Failed,
+};
+
+// Writes the current state and the layer id counter to path. A symbolic link
+// is saved through: the file it names is replaced and the link stays. The
+// bytes go to a new file beside that file that replaces it only once
+// complete, so a failed save (a full disk) leaves an earlier file as it was.
+// A state beyond what LoadPaintFile accepts is refused (Failed): it would
+// make a file that cannot be opened again.
+PaintFileSave SavePaintFile(const CDrawingDocument& document, const std::string& utf8Path);
 
 // Reads path into a new state linked after the current one (an undo step;
 // the redo states go), with the file's canvas size, layers, selected layer
 // and texts and the previous state's colour, tools and text defaults; the
 // layer id counter takes the file's value. False, with the document and the
 // counter unchanged, for a file that cannot be opened or that the writer
-// could not have made (short, wrong magic or version, counts or sizes out of
-// range, malformed strings, bytes after the last text).
+// could not have made (short, wrong magic or version, counts, sizes or layer
+// offsets out of range, malformed strings, bytes after the last text).
 bool LoadPaintFile(CDrawingDocument& document, const std::string& utf8Path);
 
 // What a paint file holds, checked but not yet part of a document.
@@ -76,5 +90,9 @@ class PaintFileSource {
 
 // Parses a whole paint file; nullopt for anything LoadPaintFile refuses.
 std::optional<PaintFileContents> ReadPaintFile(PaintFileSource& source);
+
+// Makes checked contents the document's new current state, as LoadPaintFile
+// does with a file it accepted.
+void AdoptPaintFile(CDrawingDocument& document, PaintFileContents contents);
 
 }  // namespace varn::drawing

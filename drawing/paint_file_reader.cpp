@@ -110,6 +110,7 @@ bool ReadLayer(PaintFileCursor& cursor, int64_t* pixelBudget, DrawingLayer* laye
     return false;
   }
   if (layer->visible != 0 && layer->visible != 1) return false;
+  if (!IsStorableLayerOffset(layer->x, layer->y)) return false;
   if (!IsStorableLayerSize(width, height)) return false;
   const int64_t pixels = int64_t{width} * height;
   if (pixels > *pixelBudget || !cursor.Holds(static_cast<uint64_t>(pixels) * 4)) return false;
@@ -212,18 +213,21 @@ bool LoadPaintFile(CDrawingDocument& document, const std::string& utf8Path) {
     return false;
   }
   if (!contents) return false;
+  AdoptPaintFile(document, std::move(*contents));
+  return true;
+}
 
+void AdoptPaintFile(CDrawingDocument& document, PaintFileContents contents) {
   auto state = std::make_unique<CDrawingState>();
   CopyStateSettings(*document.current, *state);
-  state->canvasWidth = contents->canvasWidth;
-  state->canvasHeight = contents->canvasHeight;
-  state->selectedLayer = contents->selectedLayer;
-  state->layers = std::move(contents->layers);
-  state->texts = std::move(contents->texts);
+  state->canvasWidth = contents.canvasWidth;
+  state->canvasHeight = contents.canvasHeight;
+  state->selectedLayer = contents.selectedLayer;
+  state->layers = std::move(contents.layers);
+  state->texts = std::move(contents.texts);
   state->selectedText = -1;
-  nextLayerId = contents->nextLayerId;
+  nextLayerId = contents.nextLayerId;
   document.LinkState(std::move(state));
-  return true;
 }
 
 }  // namespace varn::drawing

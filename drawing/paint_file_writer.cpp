@@ -1,5 +1,6 @@
 // Writing a paint file. The whole file is laid out in memory and handed to
-// the file service, which replaces the target only once every byte is on
+// the file service, which follows a link to the file it names, refuses what
+// is not a writable file, and replaces the target only once every byte is on
 // disk.
 #include <cmath>
 #include <cstring>
@@ -79,7 +80,10 @@ uint64_t StorableFileSize(const CDrawingState& state) {
   uint64_t size = kPaintFileMagic.size() + uint64_t{6} * 4 + 4;
   int64_t pixels = 0;
   for (const DrawingLayer& layer : state.layers) {
-    if (!layer.bitmap || (layer.visible != 0 && layer.visible != 1)) return 0;
+    if (!layer.bitmap || (layer.visible != 0 && layer.visible != 1) ||
+        !IsStorableLayerOffset(layer.x, layer.y)) {
+      return 0;
+    }
     const int64_t width = layer.bitmap->GetWidth();
     const int64_t height = layer.bitmap->GetHeight();
     if (!IsStorableLayerSize(width, height)) return 0;
@@ -150,19 +154,36 @@ bool WriteState(PaintFileBytes& out, const CDrawingState& state) {
   return true;
 }
 
+PaintFileSave SaveResultOf(system::FileError error) {
+  switch (error) {
+    case system::FileError::None:
+      return PaintFileSave::Saved;
+    case system::FileError::NotFound:
+    case system::FileError::NotDirectory:
+      return PaintFileSave::NoFolder;
+    case system::FileError::NotRegularFile:
+    case system::FileError::IsLink:
+      return PaintFileSave::NotAFile;
+    case system::FileError::AccessDenied:
+      return PaintFileSave::ReadOnly;
+    default:
+      return PaintFileSave::Failed;
+  }
+}
+
 }  // namespace
 
-bool SavePaintFile(const CDrawingDocument& document, const std::string& utf8Path) {
+PaintFileSave SavePaintFile(const CDrawingDocument& document, const std::string& utf8Path) {
   const CDrawingState& state = *document.current;
   const uint64_t size = StorableFileSize(state);
-  if (size == 0) return false;
+  if (size == 0) return PaintFileSave::Failed;
   try {
     PaintFileBytes out(static_cast<std::size_t>(size));
-    if (!WriteState(out, state)) return false;
-    return system::WriteWholeFile(utf8Path, out.Get()) == system::FileError::None;
+    if (!WriteState(out, state)) return PaintFileSave::Failed;
+    return SaveResultOf(system::SaveWholeFile(utf8Path, out.Get()));
   } catch (const std::bad_alloc&) {
     // A board too large to lay out in memory twice is not saved at all.
-    return false;
+    return PaintFileSave::Failed;
   }
 }
 

@@ -18,7 +18,7 @@ void StrokeEraser(CDrawingState& state, std::span<const PointF> points, imaging:
   pen.SetEndCap(caps);
   pen.SetLineJoin(imaging::LineJoin::Round);
   imaging::Graphics graphics(*pixels);
-  graphics.TranslateTransform(static_cast<float>(-layer.x), static_cast<float>(-layer.y));
+  ShiftToLayer(graphics, layer);
   graphics.SetSmoothingMode(imaging::SmoothingMode::None);
   // Source copy: covered pixels become exactly transparent instead of blending.
   graphics.SetCompositingMode(imaging::CompositingMode::SourceCopy);

@@ -48,6 +48,13 @@ class GraphicsModesScope {
   imaging::CompositingMode compositing_;
 };
 
+// Shifts graphics on the layer's bitmap so that canvas positions land on its
+// pixels. The offset is negated as a float: the int32 minimum has no int32
+// negation.
+inline void ShiftToLayer(imaging::Graphics& graphics, const DrawingLayer& layer) {
+  graphics.TranslateTransform(-static_cast<float>(layer.x), -static_cast<float>(layer.y));
+}
+
 // Calls draw(graphics) onto target, or onto the selected layer's bitmap with
 // canvas positions shifted into it when target is null.
 template <typename Draw>
@@ -60,7 +67,7 @@ void PaintFigure(CDrawingState& state, imaging::Graphics* target, Draw&& draw) {
   DrawingLayer& layer = state.SelectedLayer();
   if (!layer.bitmap) return;
   imaging::Graphics graphics(*layer.bitmap);
-  graphics.TranslateTransform(static_cast<float>(-layer.x), static_cast<float>(-layer.y));
+  ShiftToLayer(graphics, layer);
   draw(graphics);
 }
 

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <new>
+#include <utility>
 
 #include "platform/system/file_reader.h"
 #include "platform/system/unique_fd.h"
@@ -16,6 +18,8 @@ namespace varn::system {
 namespace {
 
 constexpr int kSiblingAttempts = 100;
+// As many links as the system itself follows in one path.
+constexpr int kMaxLinkHops = 40;
 constexpr uint64_t kGrowStep = uint64_t{64} * 1024;
 
 std::string DirectoryOf(const std::string& path) {
@@ -70,6 +74,41 @@ FileError FillAndClose(UniqueFd fd, const std::string& path, std::span<const std
   return FileError::None;
 }
 
+// The name a chain of symbolic links ends at, which need not exist yet. A
+// relative link is read from the folder the link stands in.
+FileResult<std::string> ResolveLinks(const std::string& path) {
+  using Result = FileResult<std::string>;
+  std::string target = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat st {};
+    if (lstat(target.c_str(), &st) != 0) {
+      if (errno == ENOENT) return Result::Success(std::move(target));
+      return Result::Failure(FileErrorFromErrno(errno));
+    }
+    if (!S_ISLNK(st.st_mode)) return Result::Success(std::move(target));
+    std::string text(PATH_MAX, '\0');
+    const ssize_t length = readlink(target.c_str(), text.data(), text.size());
+    if (length < 0) return Result::Failure(FileErrorFromErrno(errno));
+    if (static_cast<std::size_t>(length) >= text.size()) {
+      return Result::Failure(FileError::PathTooLong);
+    }
+    text.resize(static_cast<std::size_t>(length));
+    if (text.front() == '/') {
+      target = std::move(text);
+    } else {
+      target = DirectoryOf(target).append("/").append(text);
+    }
+  }
+  return Result::Failure(FileError::IsLink);
+}
+
+// Whether the member may change the file. Permission bits count for root
+// too: a file nobody may write is read-only even to a user who could.
+bool IsWritable(const std::string& path, const struct stat& st) {
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 }  // namespace
 
 FileResult<std::vector<std::byte>> ReadWholeFile(const std::string& path, uint64_t limit) {
@@ -116,6 +155,20 @@ FileError WriteWholeFile(const std::string& path, std::span<const std::byte> byt
   }
   if (error != FileError::None) ::unlink(siblingPath.c_str());
   return error;
+}
+
+FileError SaveWholeFile(const std::string& path, std::span<const std::byte> bytes) {
+  if (path.empty() || path.back() == '/') return FileError::InvalidArgument;
+  const FileResult<std::string> target = ResolveLinks(path);
+  if (!target) return target.error;
+  struct stat st {};
+  if (lstat(target.value.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return FileError::NotRegularFile;
+    if (!IsWritable(target.value, st)) return FileError::AccessDenied;
+  } else if (errno != ENOENT) {
+    return FileErrorFromErrno(errno);
+  }
+  return WriteWholeFile(target.value, bytes);
 }
 
 FileError DeleteFile(const std::string& path) {

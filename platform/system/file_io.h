@@ -25,6 +25,15 @@ FileResult<std::vector<std::byte>> ReadWholeFile(const std::string& path,
 // `path` is replaced by the file, not followed.
 FileError WriteWholeFile(const std::string& path, std::span<const std::byte> bytes);
 
+// Saves `bytes` as the file a member named: a symbolic link is followed to
+// the file it names (which may not exist yet), and that file is replaced as
+// WriteWholeFile replaces it, keeping the link. Refused without writing:
+// NotRegularFile when the name stands for anything but a regular file (a
+// folder, a FIFO, a device), AccessDenied when that file is read-only,
+// NotFound or NotDirectory when its folder does not exist, IsLink for links
+// that never end.
+FileError SaveWholeFile(const std::string& path, std::span<const std::byte> bytes);
+
 // NotFound when there was nothing to delete.
 FileError DeleteFile(const std::string& path);
 

@@ -3,9 +3,13 @@
 // after an import.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,14 +106,97 @@ TEST_F(PaintFileDialogs, CancelledDialogsDoNothing) {
   EXPECT_EQ(ReadAll(earlier).size(), 4u);
 }
 
-TEST_F(PaintFileDialogs, ExportToAnUnwritablePlaceSucceedsSilently) {
-  const std::string earlier = folder / "earlier.tbp";
-  WriteAll(earlier, {'o', 'l', 'd'});
-  board.Dialogs().ChooseFile(Wide(folder / "missing-folder/paint.tbp"));
+// Every entry of a folder as it stands: its kind, where a link points, what a
+// file holds and its permissions.
+using FolderContents = std::map<std::string, std::string>;
+
+FolderContents Contents(const std::string& path) {
+  FolderContents contents;
+  for (const fs::directory_entry& entry : fs::directory_iterator(path)) {
+    const fs::file_status status = entry.symlink_status();
+    std::string seen = std::to_string(static_cast<int>(status.type())) + " " +
+                       std::to_string(static_cast<int>(status.permissions()));
+    if (fs::is_symlink(status)) seen += " -> " + fs::read_symlink(entry.path()).string();
+    if (fs::is_regular_file(status)) {
+      const std::vector<char> bytes = ReadAll(entry.path());
+      seen += " " + std::string(bytes.begin(), bytes.end());
+    }
+    contents[entry.path().filename().string()] = seen;
+  }
+  return contents;
+}
+
+constexpr char16_t kSaveCaption[] = u"Save Drawing";
+constexpr char16_t kNoFolder[] =
+    u"The folder for this file does not exist. The drawing was not saved.";
+constexpr char16_t kNotAFile[] = u"That name is not an ordinary file. The drawing was not saved.";
+constexpr char16_t kReadOnly[] =
+    u"The file is read-only, or its folder cannot be written to. The drawing was not saved.";
+
+// A name the member picks and what stands there already.
+struct RefusedExport {
+  const char* what;
+  const char* name;
+  std::function<void(const std::string& path)> make;
+  const char16_t* message;
+};
+
+void ReadOnlyFile(const std::string& path) {
+  WriteAll(path, {'o', 'l', 'd'});
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+TEST_F(PaintFileDialogs, RefusedExportsTellTheMemberAndWriteNothing) {
+  const std::string kept = folder / "kept.tbp";
+  ReadOnlyFile(kept);
+  const std::vector<RefusedExport> refusals = {
+      {"missing folder", "missing-folder/paint.tbp", nullptr, kNoFolder},
+      {"file as folder", "kept.tbp/paint.tbp", nullptr, kNoFolder},
+      {"pipe", "pipe.tbp", [](const std::string& path) { mkfifo(path.c_str(), 0600); }, kNotAFile},
+      {"link to a device", "null.tbp",
+       [](const std::string& path) { fs::create_symlink("/dev/null", path); }, kNotAFile},
+      {"folder", "folder.tbp", [](const std::string& path) { fs::create_directory(path); },
+       kNotAFile},
+      {"read-only file", "read-only.tbp", ReadOnlyFile, kReadOnly},
+      {"link to a read-only file", "link.tbp",
+       [](const std::string& path) { fs::create_symlink("kept.tbp", path); }, kReadOnly},
+  };
   board.TakeEvents();
-  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
-  EXPECT_TRUE(board.TakeEvents().empty());
+  for (const RefusedExport& refusal : refusals) {
+    const std::string path = folder / refusal.name;
+    if (refusal.make) refusal.make(path);
+    const FolderContents before = Contents(folder.Path());
+    board.Dialogs().messageBoxes.clear();
+    board.Dialogs().ChooseFile(Wide(path));
+    EXPECT_EQ(board.Call(kDispExportToFile), S_OK) << refusal.what;
+    ASSERT_EQ(board.Dialogs().messageBoxes.size(), 1u) << refusal.what;
+    const varn::testing::MessageBoxSeen& box = board.Dialogs().messageBoxes[0];
+    EXPECT_EQ(box.text, refusal.message) << refusal.what;
+    EXPECT_EQ(box.caption, kSaveCaption) << refusal.what;
+    EXPECT_EQ(box.type, MB_OK | MB_ICONWARNING) << refusal.what;
+    EXPECT_EQ(Contents(folder.Path()), before) << refusal.what;
+    EXPECT_TRUE(board.TakeEvents().empty()) << refusal.what;
+  }
   EXPECT_FALSE(fs::exists(folder / "missing-folder"));
+}
+
+TEST_F(PaintFileDialogs, ExportThroughALinkWritesTheFileItNames) {
+  fs::create_directory(folder / "real");
+  const std::string target = folder / "real/drawing.tbp";
+  WriteAll(target, {'o', 'l', 'd'});
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  const std::string link = folder / "link.tbp";
+  fs::create_symlink("real/drawing.tbp", link);
+
+  board.Dialogs().ChooseFile(Wide(link));
+  EXPECT_EQ(board.Call(kDispExportToFile), S_OK);
+  EXPECT_TRUE(board.Dialogs().messageBoxes.empty());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "real/drawing.tbp");
+  EXPECT_EQ(ReadAll(target).size(), 360068u);
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Contents(folder / "real").size(), 1u);
 }
 
 TEST_F(PaintFileDialogs, ImportIntoAnotherBoardRestoresTheDrawingAsOneUndoStep) {

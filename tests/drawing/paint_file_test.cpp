@@ -15,6 +15,7 @@
 
 #include "drawing/drawing_document.h"
 #include "drawing/layer_operations.h"
+#include "drawing/tool_types.h"
 #include "model_test_support.h"
 #include "platform/system/file_io.h"
 #include "tests/platform/system/scratch_directory.h"
@@ -111,7 +112,7 @@ class PaintFile : public ::testing::Test {
     EXPECT_TRUE(ToggleLayerVisibility(Current(), 2));
     Current().texts.push_back(MakeText(1.5f, -2.25f, u"こんにちは", u"ＭＳ Ｐ明朝"));
     Current().texts.push_back(MakeText(3, 4, u"", u""));
-    EXPECT_TRUE(SavePaintFile(document, path));
+    EXPECT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
     return ReadAll(path);
   }
 
@@ -122,7 +123,7 @@ class PaintFile : public ::testing::Test {
 TEST_F(PaintFile, NewBoardGivesTheFullLayoutAndCounterOne) {
   const std::string path = dir / "paint.tbp";
   SetLayerPixel(Current(), 0, 1, 0, 0xAA112233);
-  ASSERT_TRUE(SavePaintFile(document, path));
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
   const Bytes bytes = ReadAll(path);
   ASSERT_EQ(bytes.size(), 360068u);
   EXPECT_EQ(std::memcmp(bytes.data(), "Tembra Oekaki\r\n", 16), 0);  // with its 0 byte
@@ -149,7 +150,7 @@ TEST_F(PaintFile, TextRecordsCountTheirStringsWithTheTerminator) {
   const std::string path = dir / "texts.tbp";
   Current().texts.push_back(MakeText(7.5f, 8, u"ab", u"ＭＳ Ｐ明朝"));
   Current().texts.push_back(MakeText(0, 0, u"", u""));
-  ASSERT_TRUE(SavePaintFile(document, path));
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
   const Bytes bytes = ReadAll(path);
   std::size_t at = 360064;
   EXPECT_EQ(Int32At(bytes, at), 2);
@@ -224,7 +225,7 @@ TEST_F(PaintFile, SaveAndLoadKeepLayersOffsetsVisibilityIdsSelectionAndTexts) {
 TEST_F(PaintFile, ALoadIsOneUndoStepAndDropsTheRedoStates) {
   const std::string path = dir / "undo.tbp";
   SetLayerPixel(Current(), 0, 5, 5, 0xFF00FF00);
-  ASSERT_TRUE(SavePaintFile(document, path));
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
   testing::PaintStep(document, 1, 1, 0xFF0000FF);
   testing::PaintStep(document, 2, 2, 0xFF0000FF);
   ASSERT_EQ(document.Undo(), kHistoryMoved);
@@ -332,6 +333,10 @@ TEST_F(PaintFile, RefusesCountsSizesAndStringsTheWriterCannotMake) {
       {"layer larger than the file", kFirstLayerAt + 20, 500},
       {"layer over the side limit", secondLayer + 16, 0x10000},
       {"layer size overflowing 32 bits", kFirstLayerAt + 16, 0x7FFFFFFF},
+      {"layer x past the move limit", kFirstLayerAt + 4, kLayerMoveLimit + 1},
+      {"layer y past the move limit", secondLayer + 8, static_cast<uint32_t>(-kLayerMoveLimit - 1)},
+      {"layer x at the int32 minimum", kFirstLayerAt + 4, 0x80000000u},
+      {"layer y at the int32 maximum", secondLayer + 8, 0x7FFFFFFFu},
       {"negative text count", textCount, static_cast<uint32_t>(-1)},
       {"too many texts", textCount, 100000},
       {"more texts than the file holds", textCount, 3},
@@ -362,7 +367,7 @@ TEST_F(PaintFile, RefusesCountsSizesAndStringsTheWriterCannotMake) {
 TEST_F(PaintFile, AStringEndsAtItsFirstZeroCharacter) {
   const std::string path = dir / "zero.tbp";
   Current().texts.push_back(MakeText(1, 1, std::u16string(u"ab\0cd", 5), u"Verdana"));
-  ASSERT_TRUE(SavePaintFile(document, path));
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
   ASSERT_TRUE(LoadPaintFile(document, path));
   EXPECT_EQ(Current().texts.at(0).text, u"ab");
 }
@@ -395,7 +400,7 @@ TEST_F(PaintFile, TheFuzzSeedsAreValidFiles) {
 }
 
 TEST_F(PaintFile, SaveFailsWithoutTouchingAnEarlierFile) {
-  EXPECT_FALSE(SavePaintFile(document, dir / "no/such/folder/paint.tbp"));
+  EXPECT_EQ(SavePaintFile(document, dir / "no/such/folder/paint.tbp"), PaintFileSave::NoFolder);
 
   const std::string path = dir / "kept.tbp";
   const Bytes earlier = SaveSmallDrawing(path);
@@ -406,10 +411,10 @@ TEST_F(PaintFile, SaveFailsWithoutTouchingAnEarlierFile) {
   small.rlim_cur = 4096;
   auto* previousHandler = signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved = SavePaintFile(large, path);
+  const PaintFileSave saved = SavePaintFile(large, path);
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, previousHandler);
-  EXPECT_FALSE(saved);
+  EXPECT_EQ(saved, PaintFileSave::Failed);
   EXPECT_EQ(ReadAll(path), earlier);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
@@ -419,8 +424,24 @@ TEST_F(PaintFile, SaveFailsWithoutTouchingAnEarlierFile) {
 TEST_F(PaintFile, SaveRefusesAStateItCouldNotLoadAgain) {
   const std::string path = dir / "never.tbp";
   Current().texts.push_back(MakeText(std::numeric_limits<float>::infinity(), 0, u"x", u""));
-  EXPECT_FALSE(SavePaintFile(document, path));
+  EXPECT_EQ(SavePaintFile(document, path), PaintFileSave::Failed);
   EXPECT_FALSE(std::filesystem::exists(path));
+
+  Current().texts.clear();
+  Current().layers[0].x = -kLayerMoveLimit - 1;
+  EXPECT_EQ(SavePaintFile(document, path), PaintFileSave::Failed);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(PaintFile, OffsetsUpToTheMoveLimitLoadAgain) {
+  const std::string path = dir / "far.tbp";
+  Current().layers[0].x = -kLayerMoveLimit;
+  Current().layers[0].y = kLayerMoveLimit;
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
+  CDrawingDocument other;
+  ASSERT_TRUE(LoadPaintFile(other, path));
+  EXPECT_EQ(other.current->layers[0].x, -kLayerMoveLimit);
+  EXPECT_EQ(other.current->layers[0].y, kLayerMoveLimit);
 }
 
 // Memory as a source, as the fuzz target reads.
