@@ -1,9 +1,9 @@
 #include "common/save_image_with_thumbnail.h"
 
 #include "common/encoder_lookup.h"
+#include "common/submit_files.h"
 #include "platform/imaging/graphics.h"
 #include "platform/imaging/image_codec.h"
-#include "platform/system/file_io.h"
 #include "platform/system/temp_directory.h"
 #include "platform/system/temp_file_name.h"
 
@@ -30,6 +30,16 @@ FileFormat FormatFor(PictureFileType type) {
     return {u"image/jpeg", "jpg", {kJpegPictureQuality}, {kJpegThumbnailQuality}};
   }
   return {u"image/png", "png", {}, {}};
+}
+
+// Writes the file `name` anew, owner-only, in directory; nothing of that name
+// stays when the write fails.
+template <typename Write>
+bool WriteNewFile(const system::OpenDirectory& directory, const std::string& name, Write write) {
+  if (directory.CreateFile(name) != system::FileError::None) return false;
+  if (write(directory.PathThroughDescriptor(name))) return true;
+  directory.RemoveFile(name);
+  return false;
 }
 
 bool SaveThumbnail(const Bitmap& image, const std::string& path, const CLSID& encoder,
@@ -64,35 +74,59 @@ imaging::Rect ThumbnailPlacement(uint32_t width, uint32_t height) {
   return {(kThumbnailWidth - drawnWidth) / 2, 0, drawnWidth, kThumbnailHeight};
 }
 
-bool SaveImageWithThumbnailIn(std::string_view directory, const Bitmap& image, PictureFileType type,
-                              std::string* picturePath, std::string* thumbnailPath) {
+bool SaveImageWithThumbnailIn(const system::OpenDirectory& directory, const Bitmap& image,
+                              PictureFileType type, std::string* picturePath,
+                              std::string* thumbnailPath, CSubmitFiles* files) {
   if (picturePath == nullptr || thumbnailPath == nullptr) return false;
   const auto placeholder = system::GetTempFileName(directory, "img");
   if (!placeholder) return false;
 
   const FileFormat format = FormatFor(type);
   // img<N>.tmp -> img<N>.png -> img<N>_t.png
-  std::string picture = placeholder.value.substr(0, placeholder.value.size() - 3);
+  const std::string placeholderName = placeholder.value.substr(directory.Path().size());
+  std::string picture = placeholderName.substr(0, placeholderName.size() - 3);
   picture += format.extension;
   std::string thumbnail = picture.substr(0, picture.size() - 4);
   thumbnail += "_t.";
   thumbnail += format.extension;
-  system::DeleteFile(picture);
-  system::DeleteFile(thumbnail);
-  *picturePath = picture;
-  *thumbnailPath = thumbnail;
+  if (files != nullptr) {
+    files->Add(directory, placeholderName);
+    files->Add(directory, picture);
+    files->Add(directory, thumbnail);
+  }
+  *picturePath = directory.Path() + picture;
+  *thumbnailPath = directory.Path() + thumbnail;
+  if (directory.RemoveFile(picture) != system::FileError::None ||
+      directory.RemoveFile(thumbnail) != system::FileError::None) {
+    return false;
+  }
 
   CLSID encoder{};
   if (FindEncoderByMimeType(format.mimeType, &encoder) < 0) return false;
-  if (image.Save(picture, encoder, &format.pictureParams) != Status::Ok) return false;
-  return SaveThumbnail(image, thumbnail, encoder, format.thumbnailParams);
+  return WriteNewFile(directory, picture,
+                      [&](const std::string& path) {
+                        return image.Save(path, encoder, &format.pictureParams) == Status::Ok;
+                      }) &&
+         WriteNewFile(directory, thumbnail, [&](const std::string& path) {
+           return SaveThumbnail(image, path, encoder, format.thumbnailParams);
+         });
+}
+
+bool SaveImageWithThumbnailIn(std::string_view directory, const Bitmap& image, PictureFileType type,
+                              std::string* picturePath, std::string* thumbnailPath) {
+  if (picturePath == nullptr || thumbnailPath == nullptr) return false;
+  const auto opened = system::OpenDirectoryAt(directory);
+  if (!opened) return false;
+  return SaveImageWithThumbnailIn(opened.value, image, type, picturePath, thumbnailPath);
 }
 
 bool SaveImageWithThumbnail(const Bitmap& image, PictureFileType type, std::string* picturePath,
-                            std::string* thumbnailPath) {
-  const auto& directory = system::GetTempPath();
+                            std::string* thumbnailPath, CSubmitFiles* files) {
+  if (picturePath == nullptr || thumbnailPath == nullptr) return false;
+  // Checked on every use: the directory may have been replaced since.
+  const auto directory = system::OpenTempDirectory();
   if (!directory) return false;
-  return SaveImageWithThumbnailIn(directory.value, image, type, picturePath, thumbnailPath);
+  return SaveImageWithThumbnailIn(directory.value, image, type, picturePath, thumbnailPath, files);
 }
 
 }  // namespace varn

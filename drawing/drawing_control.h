@@ -224,6 +224,9 @@ class CDrawingControl final
   bool BackBufferFitsCanvas() const;
   // SaveAndSubmit's work; may throw std::bad_alloc.
   void SubmitDrawing();
+  // Writes the drawing and posts it; false when either failed, the reply
+  // otherwise. The submit's temporary files are gone when it returns.
+  bool PostDrawing(std::u16string& reply);
   void AfterHistoryMove(int32_t moved);
   void Repaint();
 

@@ -7,6 +7,7 @@
 #include "common/form_upload.h"
 #include "common/reply_records.h"
 #include "common/save_image_with_thumbnail.h"
+#include "common/submit_files.h"
 #include "drawing/drawing_control.h"
 #include "drawing/render.h"
 #include "platform/system/utf_convert.h"
@@ -35,26 +36,10 @@ HRESULT CDrawingControl::SaveAndSubmit() {
 }
 
 void CDrawingControl::SubmitDrawing() {
-  CFormUpload upload;
-  upload.AddTextField(u"filekey", fileKey_);
-
-  CDrawingState& state = Current();
-  // After a size whose buffer could not be made, a picture of the wrong size
-  // must not be posted as the drawing.
-  if (!BackBufferFitsCanvas() && !(RemakeBackBuffer() && BackBufferFitsCanvas())) return;
-  Render(state, *backBuffer_, strokePoints_, RenderMode::Export);
-  std::string picturePath;
-  std::string thumbnailPath;
-  const bool saved =
-      SaveImageWithThumbnail(*backBuffer_, PictureFileType::Png, &picturePath, &thumbnailPath);
-  state.submitImagePath = picturePath;
-  state.submitThumbnailPath = thumbnailPath;
-  if (!saved) return;
-
-  upload.AddFileField(u"image0", system::Utf8ToUtf16(picturePath), u"image/png");
-  upload.AddFileField(u"timage0", system::Utf8ToUtf16(thumbnailPath), u"image/png");
   std::u16string reply;
-  if (!upload.Post(actionPage_, reply, &cookie_)) {
+  // Every submit ends with an event: a drawing that could not be written is
+  // a failed post like one the server refused.
+  if (!PostDrawing(reply)) {
     Fire(kOnUploadFileComplete, int32_t{1});
     return;
   }
@@ -65,6 +50,31 @@ void CDrawingControl::SubmitDrawing() {
     Fire(kOnUploadFile, fields[1], fields[2], fields[3], fields[4]);
   }
   Fire(kOnUploadFileComplete, int32_t{0});
+}
+
+bool CDrawingControl::PostDrawing(std::u16string& reply) {
+  // Declared first so that it goes last: the upload closes the files before
+  // they are removed, whatever the post's outcome.
+  CSubmitFiles files;
+  CFormUpload upload;
+  upload.AddTextField(u"filekey", fileKey_);
+
+  CDrawingState& state = Current();
+  // After a size whose buffer could not be made, a picture of the wrong size
+  // must not be posted as the drawing.
+  if (!BackBufferFitsCanvas() && !(RemakeBackBuffer() && BackBufferFitsCanvas())) return false;
+  Render(state, *backBuffer_, strokePoints_, RenderMode::Export);
+  std::string picturePath;
+  std::string thumbnailPath;
+  const bool saved = SaveImageWithThumbnail(*backBuffer_, PictureFileType::Png, &picturePath,
+                                            &thumbnailPath, &files);
+  state.submitImagePath = picturePath;
+  state.submitThumbnailPath = thumbnailPath;
+  if (!saved) return false;
+
+  upload.AddFileField(u"image0", system::Utf8ToUtf16(picturePath), u"image/png");
+  upload.AddFileField(u"timage0", system::Utf8ToUtf16(thumbnailPath), u"image/png");
+  return upload.Post(actionPage_, reply, &cookie_);
 }
 
 }  // namespace varn::drawing

@@ -13,7 +13,7 @@
 namespace varn::system {
 namespace {
 
-using PathResult = FileResult<std::string>;
+using DirectoryResult = FileResult<OpenDirectory>;
 
 // After O_NOFOLLOW refused the name, tells a link from other failures.
 FileError ClassifyOpenFailure(int baseFd, const std::string& name, int err) {
@@ -41,30 +41,72 @@ FileError CheckPrivate(int dirFd, uid_t uid) {
 
 }  // namespace
 
-PathResult PreparePrivateDirectory(std::string_view base, uid_t uid) {
-  if (base.empty() || base.front() != '/') return PathResult::Failure(FileError::InvalidArgument);
+OpenDirectory::OpenDirectory(int fd, std::string path)
+    : fd_(std::make_shared<const UniqueFd>(fd)), path_(std::move(path)) {
+  if (path_.empty() || path_.back() != '/') path_ += '/';
+}
+
+int OpenDirectory::Fd() const { return fd_ ? fd_->Get() : -1; }
+
+FileError OpenDirectory::CreateFile(std::string_view name) const {
+  if (!fd_ || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
+    return FileError::InvalidArgument;
+  }
+  const std::string text(name);
+  UniqueFd file(openat(Fd(), text.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       S_IRUSR | S_IWUSR));
+  return file.Valid() ? FileError::None : FileErrorFromErrno(errno);
+}
+
+FileError OpenDirectory::RemoveFile(std::string_view name) const {
+  if (!fd_ || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
+    return FileError::InvalidArgument;
+  }
+  const std::string text(name);
+  if (unlinkat(Fd(), text.c_str(), 0) == 0 || errno == ENOENT) return FileError::None;
+  return FileErrorFromErrno(errno);
+}
+
+std::string OpenDirectory::PathThroughDescriptor(std::string_view name) const {
+  return "/proc/self/fd/" + std::to_string(Fd()) + "/" + std::string(name);
+}
+
+DirectoryResult OpenDirectoryAt(std::string_view path) {
+  if (path.empty() || path.find('\0') != path.npos) {
+    return DirectoryResult::Failure(FileError::InvalidArgument);
+  }
+  const std::string text(path);
+  const int fd = open(text.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return DirectoryResult::Failure(FileErrorFromErrno(errno));
+  return DirectoryResult::Success(OpenDirectory(fd, text));
+}
+
+DirectoryResult PreparePrivateDirectory(std::string_view base, uid_t uid) {
+  if (base.empty() || base.front() != '/') {
+    return DirectoryResult::Failure(FileError::InvalidArgument);
+  }
   const std::string name = "varnpostingtool-" + std::to_string(uid);
   std::string path(base);
   if (path.back() != '/') path += '/';
   path += name;
   path += '/';
-  if (Utf16Length(path) >= kMaxPath) return PathResult::Failure(FileError::PathTooLong);
+  if (Utf16Length(path) >= kMaxPath) return DirectoryResult::Failure(FileError::PathTooLong);
 
   const std::string baseText(base);
   UniqueFd baseFd(open(baseText.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!baseFd.Valid()) return PathResult::Failure(FileErrorFromErrno(errno));
+  if (!baseFd.Valid()) return DirectoryResult::Failure(FileErrorFromErrno(errno));
   if (mkdirat(baseFd.Get(), name.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
-    return PathResult::Failure(FileErrorFromErrno(errno));
+    return DirectoryResult::Failure(FileErrorFromErrno(errno));
   }
   UniqueFd dirFd(
       openat(baseFd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!dirFd.Valid()) {
-    return PathResult::Failure(ClassifyOpenFailure(baseFd.Get(), name, errno));
+    return DirectoryResult::Failure(ClassifyOpenFailure(baseFd.Get(), name, errno));
   }
   if (const FileError error = CheckPrivate(dirFd.Get(), uid); error != FileError::None) {
-    return PathResult::Failure(error);
+    return DirectoryResult::Failure(error);
   }
-  return PathResult::Success(std::move(path));
+  return DirectoryResult::Success(OpenDirectory(dirFd.Release(), std::move(path)));
 }
 
 std::string TempDirectoryBase() {
@@ -74,10 +116,8 @@ std::string TempDirectoryBase() {
   return base;
 }
 
-const FileResult<std::string>& GetTempPath() {
-  // Function-local statics are initialised once even with concurrent callers.
-  static const PathResult path = PreparePrivateDirectory(TempDirectoryBase(), geteuid());
-  return path;
+DirectoryResult OpenTempDirectory() {
+  return PreparePrivateDirectory(TempDirectoryBase(), geteuid());
 }
 
 }  // namespace varn::system

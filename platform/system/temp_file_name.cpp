@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "platform/system/temp_directory.h"
-#include "platform/system/unique_fd.h"
 #include "platform/system/utf_convert.h"
 
 namespace varn::system {
@@ -58,31 +57,49 @@ std::string NameFor(const std::string& stem, uint16_t number) {
 
 }  // namespace
 
-PathResult GetTempFileName(std::string_view directory, std::string_view prefix,
+PathResult GetTempFileName(const OpenDirectory& directory, std::string_view prefix,
                            uint16_t firstNumber) {
-  if (directory.empty() ||
-      prefix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos ||
-      directory.find('\0') != std::string_view::npos) {
+  if (!directory.Valid() ||
+      prefix.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
     return PathResult::Failure(FileError::InvalidArgument);
   }
-  std::string stem(directory);
-  if (stem.back() != '/') stem += '/';
-  stem += PrefixCharacters(prefix);
-  if (Utf16Length(NameFor(stem, 0xFFFF)) >= kMaxPath) {
+  const std::string stem(PrefixCharacters(prefix));
+  if (Utf16Length(directory.Path() + NameFor(stem, 0xFFFF)) >= kMaxPath) {
     return PathResult::Failure(FileError::PathTooLong);
   }
 
   uint16_t number = firstNumber == 0 ? 1 : firstNumber;
   for (uint32_t attempt = 0; attempt < kNumberCount; ++attempt, number = Following(number)) {
-    std::string path = NameFor(stem, number);
-    UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.Valid()) {
+    const std::string name = NameFor(stem, number);
+    const FileError error = directory.CreateFile(name);
+    if (error == FileError::None) {
       NextNumber().store(Following(number), std::memory_order_relaxed);
-      return PathResult::Success(std::move(path));
+      return PathResult::Success(directory.Path() + name);
     }
-    if (errno != EEXIST) return PathResult::Failure(FileErrorFromErrno(errno));
+    if (error != FileError::AlreadyExists) return PathResult::Failure(error);
   }
   return PathResult::Failure(FileError::NamesExhausted);
+}
+
+PathResult GetTempFileName(const OpenDirectory& directory, std::string_view prefix) {
+  return GetTempFileName(directory, prefix,
+                         static_cast<uint16_t>(NextNumber().load(std::memory_order_relaxed)));
+}
+
+PathResult GetTempFileName(std::string_view directory, std::string_view prefix,
+                           uint16_t firstNumber) {
+  // The length is judged on the path as given, before anything is opened.
+  if (directory.empty() || directory.find('\0') != std::string_view::npos) {
+    return PathResult::Failure(FileError::InvalidArgument);
+  }
+  std::string path(directory);
+  if (path.back() != '/') path += '/';
+  if (Utf16Length(path + NameFor(std::string(PrefixCharacters(prefix)), 0xFFFF)) >= kMaxPath) {
+    return PathResult::Failure(FileError::PathTooLong);
+  }
+  const auto opened = OpenDirectoryAt(directory);
+  if (!opened) return PathResult::Failure(opened.error);
+  return GetTempFileName(opened.value, prefix, firstNumber);
 }
 
 PathResult GetTempFileName(std::string_view directory, std::string_view prefix) {

@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/submit_files.h"
 #include "platform/imaging/graphics.h"
 #include "platform/system/file_io.h"
 #include "platform/system/temp_directory.h"
+#include "tests/support/private_directory_swap.h"
 
 namespace varn {
 namespace {
@@ -236,10 +240,61 @@ TEST(SaveImageWithThumbnail, DefaultsToThePrivateTemporaryDirectory) {
   std::string thumbnail;
   ASSERT_TRUE(
       SaveImageWithThumbnail(*Solid(8, 6, kRed), PictureFileType::Jpeg, &picture, &thumbnail));
-  const std::string& directory = system::GetTempPath().value;
+  const std::string directory = system::OpenTempDirectory().value.Path();
   EXPECT_EQ(picture.substr(0, directory.size()), directory);
   EXPECT_TRUE(Exists(picture));
   EXPECT_TRUE(Exists(thumbnail));
+}
+
+TEST(SaveImageWithThumbnail, WritesNothingOnceTheDirectoryWasReplaced) {
+  std::string picture;
+  std::string thumbnail;
+  ASSERT_TRUE(
+      SaveImageWithThumbnail(*Solid(8, 6, kRed), PictureFileType::Png, &picture, &thumbnail));
+  const ScratchDirectory elsewhere;
+  for (const test::ReplacementCase& c : test::kReplacements) {
+    const test::PrivateDirectorySwap swap(c.replacement, elsewhere.Path());
+    EXPECT_FALSE(
+        SaveImageWithThumbnail(*Solid(8, 6, kRed), PictureFileType::Png, &picture, &thumbnail))
+        << c.name;
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path())) << c.name;
+  }
+}
+
+// The owner of a submit's files removes all it was given, written or not,
+// from the directory they were made in, even when that has been moved and
+// another put in its place.
+TEST(SubmitFiles, RemovesWhatASaveMadeFromTheDirectoryItWasMadeIn) {
+  const auto red = Solid(8, 6, kRed);
+  const Bitmap unwritable(0, 0, PixelFormat::Format24bppRGB);
+  const struct {
+    const char* name;
+    const Bitmap& image;
+    bool saved;
+  } cases[] = {{"written", *red, true}, {"picture not written", unwritable, false}};
+  for (const auto& c : cases) {
+    ScratchDirectory dir;
+    const auto opened = system::OpenDirectoryAt(dir.Path());
+    ASSERT_TRUE(opened);
+    const std::string moved = dir.Path() + ".moved";
+    {
+      CSubmitFiles files;
+      std::string picture;
+      std::string thumbnail;
+      EXPECT_EQ(SaveImageWithThumbnailIn(opened.value, c.image, PictureFileType::Png, &picture,
+                                         &thumbnail, &files),
+                c.saved)
+          << c.name;
+      EXPECT_EQ(files.Count(), 3u) << c.name;
+      EXPECT_EQ(dir.NamesEndingWith(".png").size(), c.saved ? 2u : 0u) << c.name;
+      ASSERT_EQ(std::rename(dir.Path().c_str(), moved.c_str()), 0);
+      std::filesystem::create_directory(dir.Path());
+      std::ofstream(picture) << "not the submit's";
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(moved)) << c.name;
+    EXPECT_EQ(dir.NamesEndingWith(".png").size(), 1u) << c.name;
+    std::filesystem::remove_all(moved);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // each kind of answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -11,10 +12,12 @@
 #include <vector>
 
 #include "platform/imaging/bitmap.h"
+#include "platform/system/temp_directory.h"
 #include "platform/system/utf_convert.h"
 #include "tests/drawing/board.h"
 #include "tests/drawing/model_test_support.h"
 #include "tests/platform/system/scratch_directory.h"
+#include "tests/support/private_directory_swap.h"
 #include "tests/support/raw_reply_server.h"
 #include "tests/support/upload_server.h"
 
@@ -101,9 +104,12 @@ TEST_F(DrawingSubmit, PostsTheKeyThePictureAndItsThumbnailWithTheCookie) {
   for (size_t i = 1; i < 3; ++i) {
     const UploadPart& part = upload.parts[i];
     EXPECT_EQ(part.contentType, "image/png");
-    // The whole path of a file in the private temporary folder.
+    // The whole path of a file in the private temporary folder, removed
+    // once the post ended.
     EXPECT_TRUE(fs::path(part.fileName).is_absolute()) << part.fileName;
-    EXPECT_TRUE(fs::exists(part.fileName)) << part.fileName;
+    EXPECT_TRUE(part.fileName.starts_with(system::OpenTempDirectory().value.Path()))
+        << part.fileName;
+    EXPECT_FALSE(fs::exists(part.fileName)) << part.fileName;
     EXPECT_TRUE(part.fileName.ends_with(i == 1 ? ".png" : "_t.png")) << part.fileName;
   }
   const std::unique_ptr<Bitmap> picture = Decode(upload.parts[1]);
@@ -153,6 +159,50 @@ TEST_F(DrawingSubmit, EachRepeatWritesANewPairOfFiles) {
   board.TakeEvents();
   board.Call(kDispUndo);
   EXPECT_TRUE(board.TakeEvents().empty());
+}
+
+TEST_F(DrawingSubmit, APictureThatCannotBeWrittenFailsThePost) {
+  const ScratchDirectory elsewhere;
+  for (const test::ReplacementCase& c : test::kReplacements) {
+    const test::PrivateDirectorySwap swap(c.replacement, elsewhere.Path());
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK) << c.name;
+    EXPECT_EQ(board.TakeEvents(), Events{UploadComplete(1)}) << c.name;
+  }
+  EXPECT_EQ(server.ConnectionCount(), 0u);
+}
+
+// The names in the private temporary directory.
+std::vector<std::string> PrivateFiles() {
+  std::vector<std::string> names;
+  const std::string path =
+      system::TempDirectoryBase() + "/varnpostingtool-" + std::to_string(geteuid());
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(path, ignored)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(DrawingSubmit, EverySubmitRemovesItsTemporaryFilesOnceThePostEnded) {
+  board.Call(kDispSaveAndSubmit);
+  const std::vector<std::string> before = PrivateFiles();
+  for (int status : {200, 500}) {
+    server.SetReply(status, "[(a|b|c|d|e)]\n");
+    EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+    EXPECT_EQ(PrivateFiles(), before) << status;
+  }
+  board.PutText(kDispActionPage, u"http://");
+  EXPECT_EQ(board.Call(kDispSaveAndSubmit), S_OK);
+  EXPECT_EQ(PrivateFiles(), before);
+  // The files were there for the post: the server got both pictures whole.
+  const std::vector<ParsedUpload> uploads = server.Uploads();
+  ASSERT_EQ(uploads.size(), 3u);
+  for (const ParsedUpload& upload : uploads) {
+    ASSERT_EQ(upload.parts.size(), 3u);
+    EXPECT_EQ(Decode(upload.parts[1])->GetLastStatus(), imaging::Status::Ok);
+    EXPECT_EQ(Decode(upload.parts[2])->GetLastStatus(), imaging::Status::Ok);
+  }
 }
 
 class DrawingSubmitReply : public DrawingSubmit {

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "platform/system/utf_convert.h"
 #include "tests/platform/system/scratch_directory.h"
+#include "tests/support/private_directory_swap.h"
 
 namespace varn::system {
 namespace {
@@ -28,14 +30,14 @@ TEST(PrivateDirectory, CreatedOwnerOnlyWithTrailingSlash) {
   ScratchDirectory base;
   const auto result = PreparePrivateDirectory(base.Path(), geteuid());
   ASSERT_TRUE(result) << FileErrorName(result.error);
-  EXPECT_EQ(result.value, base / PrivateName(geteuid()) + "/");
-  const mode_t mode = ModeOf(result.value);
+  EXPECT_EQ(result.value.Path(), base / PrivateName(geteuid()) + "/");
+  const mode_t mode = ModeOf(result.value.Path());
   EXPECT_TRUE(S_ISDIR(mode));
   EXPECT_EQ(mode & 07777, 0700u);
 
   const auto again = PreparePrivateDirectory(base.Path() + "/", geteuid());
   ASSERT_TRUE(again);
-  EXPECT_EQ(again.value, result.value);
+  EXPECT_EQ(again.value.Path(), result.value.Path());
 }
 
 TEST(PrivateDirectory, OwnerAccessRestoredUnderRestrictiveUmask) {
@@ -44,7 +46,7 @@ TEST(PrivateDirectory, OwnerAccessRestoredUnderRestrictiveUmask) {
   const auto result = PreparePrivateDirectory(base.Path(), geteuid());
   umask(previous);
   ASSERT_TRUE(result) << FileErrorName(result.error);
-  EXPECT_EQ(ModeOf(result.value) & 07777, 0700u);
+  EXPECT_EQ(ModeOf(result.value.Path()) & 07777, 0700u);
 }
 
 TEST(PrivateDirectory, RefusesPlantedLinks) {
@@ -120,17 +122,54 @@ TEST(PrivateDirectory, LimitCountsUtf16CharactersNotBytes) {
   }
   const auto fits = PreparePrivateDirectory(nested, geteuid());
   ASSERT_TRUE(fits) << FileErrorName(fits.error);
-  EXPECT_EQ(Utf16Length(fits.value), kMaxPath - 1);
-  EXPECT_GT(fits.value.size(), kMaxPath);
+  EXPECT_EQ(Utf16Length(fits.value.Path()), kMaxPath - 1);
+  EXPECT_GT(fits.value.Path().size(), kMaxPath);
   EXPECT_EQ(PreparePrivateDirectory(nested + "\u65e5", geteuid()).error, FileError::PathTooLong);
 }
 
 TEST(TempPath, SameDirectoryBelowTheBaseForEveryCaller) {
-  const auto& first = GetTempPath();
+  const auto first = OpenTempDirectory();
   ASSERT_TRUE(first) << FileErrorName(first.error);
-  EXPECT_EQ(first.value, TempDirectoryBase() + "/" + PrivateName(geteuid()) + "/");
-  EXPECT_EQ(&GetTempPath(), &first);
-  EXPECT_EQ(ModeOf(first.value) & 07777, 0700u);
+  EXPECT_EQ(first.value.Path(), TempDirectoryBase() + "/" + PrivateName(geteuid()) + "/");
+  EXPECT_EQ(OpenTempDirectory().value.Path(), first.value.Path());
+  EXPECT_EQ(ModeOf(first.value.Path()) & 07777, 0700u);
+}
+
+TEST(TempPath, AReplacedDirectoryIsRefusedOnTheNextUse) {
+  ASSERT_TRUE(OpenTempDirectory());
+  const ScratchDirectory elsewhere;
+  const FileError errors[] = {FileError::IsLink, FileError::OpenToOthers, FileError::NotDirectory};
+  for (std::size_t i = 0; i < std::size(test::kReplacements); ++i) {
+    const test::PrivateDirectorySwap swap(test::kReplacements[i].replacement, elsewhere.Path());
+    EXPECT_EQ(OpenTempDirectory().error, errors[i]) << test::kReplacements[i].name;
+  }
+  EXPECT_TRUE(OpenTempDirectory());
+}
+
+// Files go into the directory that passed the check even when another took
+// its name since, and are removed from there.
+TEST(TempPath, FilesAreMadeAndRemovedThroughTheCheckedDirectory) {
+  const ScratchDirectory base;
+  const auto checked = PreparePrivateDirectory(base.Path(), geteuid());
+  ASSERT_TRUE(checked);
+  const std::string name = base / PrivateName(geteuid());
+  ASSERT_EQ(rename(name.c_str(), (name + ".moved").c_str()), 0);
+  ASSERT_EQ(mkdir(name.c_str(), 0700), 0);
+
+  EXPECT_EQ(checked.value.CreateFile("a.tmp"), FileError::None);
+  EXPECT_EQ(checked.value.CreateFile("a.tmp"), FileError::AlreadyExists);
+  std::ofstream(checked.value.PathThroughDescriptor("b.png")) << "picture";
+  EXPECT_EQ(ModeOf(name + ".moved/a.tmp") & 07777, 0600u);
+  EXPECT_TRUE(S_ISREG(ModeOf(name + ".moved/b.png")));
+  EXPECT_TRUE(std::filesystem::is_empty(name));
+
+  std::ofstream(name + "/a.tmp") << "replacement's";
+  EXPECT_EQ(checked.value.RemoveFile("a.tmp"), FileError::None);
+  EXPECT_EQ(checked.value.RemoveFile("a.tmp"), FileError::None);
+  EXPECT_FALSE(std::filesystem::exists(name + ".moved/a.tmp"));
+  EXPECT_TRUE(std::filesystem::exists(name + "/a.tmp"));
+  EXPECT_EQ(checked.value.CreateFile("../x"), FileError::InvalidArgument);
+  EXPECT_EQ(checked.value.RemoveFile("../x"), FileError::InvalidArgument);
 }
 
 }  // namespace

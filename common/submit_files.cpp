@@ -1,0 +1,18 @@
+#include "common/submit_files.h"
+
+#include <utility>
+
+namespace varn {
+
+void CSubmitFiles::Add(const system::OpenDirectory& directory, std::string name) {
+  files_.push_back(File{directory, std::move(name)});
+}
+
+void CSubmitFiles::RemoveAll() {
+  // A file that cannot be removed now is left; nothing more can be done
+  // about it here.
+  for (const File& file : files_) file.directory.RemoveFile(file.name);
+  files_.clear();
+}
+
+}  // namespace varn
