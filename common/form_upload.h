@@ -15,7 +15,7 @@ namespace varn {
 inline constexpr std::string_view kUploadAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 1.1.4322)";
 // A reply longer than this fails the post rather than exhausting memory.
-inline constexpr std::size_t kMaxUploadReplyBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxUploadReplyBytes = std::size_t{16} * 1024 * 1024;
 inline constexpr std::size_t kUploadReplyBlockSize = 10240;
 
 class CFormUpload {

@@ -206,7 +206,10 @@ struct HttpPostRequest::Impl {
   // Fewer bytes than the rate asks for over the last whole stall window.
   bool TooSlow() {
     if (!connected) return false;
-    samples.push_back(Sample{waited, moved});
+    // A sample per poll time at most keeps the window's record short.
+    if (samples.empty() || waited - samples.back().at >= PollTime()) {
+      samples.push_back(Sample{waited, moved});
+    }
     const Clock::duration windowStart = waited - timeouts.stallWindow;
     if (samples.front().at > windowStart) return false;
     // The newest sample at or before the window's start opens the window.
