@@ -5,7 +5,8 @@
 namespace varn {
 
 void CSubmitFiles::Add(const system::OpenDirectory& directory, std::string name) {
-  files_.push_back(File{directory, std::move(name)});
+  // A hold of its own: the caller's may close before the files are removed.
+  files_.push_back(File{directory.Duplicate(), std::move(name)});
 }
 
 void CSubmitFiles::RemoveAll() {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/system/unique_fd.h"
 #include "platform/system/utf_convert.h"
@@ -41,15 +42,32 @@ FileError CheckPrivate(int dirFd, uid_t uid) {
 
 }  // namespace
 
-OpenDirectory::OpenDirectory(int fd, std::string path)
-    : fd_(std::make_shared<const UniqueFd>(fd)), path_(std::move(path)) {
+OpenDirectory::OpenDirectory(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
   if (path_.empty() || path_.back() != '/') path_ += '/';
 }
 
-int OpenDirectory::Fd() const { return fd_ ? fd_->Get() : -1; }
+OpenDirectory::OpenDirectory(OpenDirectory&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+OpenDirectory& OpenDirectory::operator=(OpenDirectory&& other) noexcept {
+  if (this != &other) {
+    UniqueFd old(std::exchange(fd_, std::exchange(other.fd_, -1)));
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+OpenDirectory::~OpenDirectory() { UniqueFd closing(fd_); }
+
+OpenDirectory OpenDirectory::Duplicate() const {
+  if (fd_ < 0) return {};
+  const int copy = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return {};
+  return OpenDirectory(copy, path_);
+}
 
 FileError OpenDirectory::CreateFile(std::string_view name) const {
-  if (!fd_ || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
+  if (fd_ < 0 || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
     return FileError::InvalidArgument;
   }
   const std::string text(name);
@@ -59,7 +77,7 @@ FileError OpenDirectory::CreateFile(std::string_view name) const {
 }
 
 FileError OpenDirectory::RemoveFile(std::string_view name) const {
-  if (!fd_ || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
+  if (fd_ < 0 || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
     return FileError::InvalidArgument;
   }
   const std::string text(name);

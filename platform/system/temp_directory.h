@@ -10,7 +10,6 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,19 +21,26 @@ namespace varn::system {
 // terminating 0 included; a longer path is a failure, never truncated.
 inline constexpr std::size_t kMaxPath = 260;
 
-class UniqueFd;
-
 // An opened directory: files are made, reached and removed relative to its
-// descriptor. Copies share the descriptor, which closes with the last one.
+// descriptor, which closes with it.
 class OpenDirectory {
  public:
   OpenDirectory() = default;
   // Takes the descriptor; path is the name it was opened by, for messages
   // and for the names handed to others (a trailing "/" is added).
   OpenDirectory(int fd, std::string path);
+  OpenDirectory(OpenDirectory&& other) noexcept;
+  OpenDirectory& operator=(OpenDirectory&& other) noexcept;
+  OpenDirectory(const OpenDirectory&) = delete;
+  OpenDirectory& operator=(const OpenDirectory&) = delete;
+  ~OpenDirectory();
 
-  bool Valid() const { return fd_ != nullptr; }
-  int Fd() const;
+  // Another hold on the same directory, with a descriptor of its own;
+  // invalid when none could be made.
+  OpenDirectory Duplicate() const;
+
+  bool Valid() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
   const std::string& Path() const { return path_; }
 
   // Creates the file `name` exclusively, empty, mode 0600, never through a link.
@@ -46,7 +52,7 @@ class OpenDirectory {
   std::string PathThroughDescriptor(std::string_view name) const;
 
  private:
-  std::shared_ptr<const UniqueFd> fd_;
+  int fd_ = -1;
   std::string path_;
 };
 
