@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int kUsageError = 64;
+
 bool HasDisplay() {
   return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
 }
@@ -59,11 +61,27 @@ int main(int argc, char** argv) {
       QStringLiteral("screenshot"),
       QStringLiteral("with --window: save the window once the script ran, then end"),
       QStringLiteral("png"));
-  parser.addOptions({module, out, siteDir, siteUrl, cookie, fileKey, window, play, screenshot});
+  const QCommandLineOption timeout(
+      QStringLiteral("timeout"),
+      QStringLiteral("stop the page after this many seconds, 0 for never (default %1 headless, "
+                     "never with --window)")
+          .arg(varn::host::kDefaultHeadlessTimeoutSeconds),
+      QStringLiteral("seconds"));
+  parser.addOptions(
+      {module, out, siteDir, siteUrl, cookie, fileKey, window, play, screenshot, timeout});
   parser.process(app);
   if (parser.positionalArguments().size() != 1) {
     std::cerr << parser.helpText().toStdString();
-    return 64;
+    return kUsageError;
+  }
+  int timeoutSeconds = parser.isSet(window) ? 0 : varn::host::kDefaultHeadlessTimeoutSeconds;
+  if (parser.isSet(timeout)) {
+    bool number = false;
+    timeoutSeconds = parser.value(timeout).toInt(&number);
+    if (!number || timeoutSeconds < 0) {
+      std::cerr << "varn-page: --timeout takes a whole number of seconds\n";
+      return kUsageError;
+    }
   }
 
   varn::host::PageOptions options;
@@ -77,5 +95,6 @@ int main(int argc, char** argv) {
   options.windowed = parser.isSet(window);
   options.play = parser.isSet(play);
   options.screenshot = parser.value(screenshot);
+  options.timeoutSeconds = timeoutSeconds;
   return varn::host::RunPage(options, std::cout);
 }

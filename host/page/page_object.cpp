@@ -1,8 +1,13 @@
 #include "host/page/page_object.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJSEngine>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -160,12 +165,49 @@ QString PageObject::path(const QString& name) const {
   return QFileInfo(name).isAbsolute() ? name : QDir(outputDir_).filePath(name);
 }
 
+QString PageObject::SnapshotTarget(const QString& fileName) const {
+  if (fileName.isEmpty() || QDir::isAbsolutePath(fileName)) return {};
+  for (const QString& part : fileName.split('/')) {
+    if (part == QLatin1String("..")) return {};
+  }
+  // The folder it goes into, links resolved, must be the output folder or
+  // one below it.
+  const QString root = QFileInfo(outputDir_).canonicalFilePath();
+  const QString target = QDir(outputDir_).filePath(fileName);
+  const QString folder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+  if (root.isEmpty() || folder.isEmpty() ||
+      (folder != root && !folder.startsWith(root + QLatin1Char('/')))) {
+    return {};
+  }
+  const QString placed = QDir(folder).filePath(QFileInfo(target).fileName());
+  // A link in the last place would lead out as well.
+  return QFileInfo(placed).isSymLink() ? QString() : placed;
+}
+
 QString PageObject::snapshot(QObject* object, const QString& fileName) {
   ScriptControl* control = ControlOf(object);
   if (control == nullptr) return {};
-  const QString target = QFileInfo(path(fileName)).absoluteFilePath();
+  const QString target = SnapshotTarget(fileName);
+  if (target.isEmpty()) {
+    page_.engine->throwError(
+        QStringLiteral("snapshot '%1': a snapshot is saved inside the output folder")
+            .arg(fileName));
+    return {};
+  }
   const QImage picture = control->Snapshot();
-  if (picture.isNull() || !picture.save(target, "PNG")) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  bool written =
+      !picture.isNull() && buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG");
+  if (written) {
+    // Nor is a link that appeared since followed.
+    const int fd = ::open(QFile::encodeName(target).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    written =
+        fd >= 0 && ::write(fd, png.constData(), static_cast<std::size_t>(png.size())) == png.size();
+    if (fd >= 0 && ::close(fd) != 0) written = false;
+  }
+  if (!written) {
     page_.ReportError(QStringLiteral("snapshot %1 could not be written").arg(target));
     return {};
   }

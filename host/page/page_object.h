@@ -53,7 +53,8 @@ class PageObject final : public QObject {
   // action: "press", "move", "release", "doubleClick" or "rightPress".
   Q_INVOKABLE void mouse(QObject* control, const QString& action, int x, int y);
   Q_INVOKABLE void resize(QObject* control, int width, int height);
-  // Saves the control's picture as PNG; a relative name lands in outputDir.
+  // Saves the control's picture as PNG under a name relative to outputDir;
+  // a name that would lead out of it (absolute, "..", a link) throws.
   // Returns the file's absolute path.
   Q_INVOKABLE QString snapshot(QObject* control, const QString& fileName);
   // A path in outputDir.
@@ -83,6 +84,8 @@ class PageObject final : public QObject {
 
  private:
   ScriptControl* ControlOf(QObject* object);
+  // Where a snapshot of that name goes, or empty when it would leave outputDir.
+  QString SnapshotTarget(const QString& fileName) const;
   template <typename T>
   T* Keep(T* element);
 

@@ -10,11 +10,14 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <ostream>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 #include "host/page/script_page.h"
 #include "host/site/embedded_site.h"
@@ -111,6 +114,46 @@ bool ConnectSite(const PageOptions& options, const QString& outputDir, PageSetti
   return true;
 }
 
+// Stops a page that runs past its time: the engine is interrupted wherever
+// the script is (the running code ends with an error that names the page's
+// call into the host it was in, or else only its file) and the window's loop,
+// if any, ends.
+class PageWatchdog {
+ public:
+  PageWatchdog(QJSEngine& engine, int seconds) {
+    if (seconds <= 0) return;
+    thread_ = std::thread([this, &engine, seconds] {
+      std::unique_lock lock(mutex_);
+      if (wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) return;
+      expired_ = true;
+      engine.setInterrupted(true);
+      QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                Qt::QueuedConnection);
+    });
+  }
+  PageWatchdog(const PageWatchdog&) = delete;
+  PageWatchdog& operator=(const PageWatchdog&) = delete;
+  ~PageWatchdog() { Disarm(); }
+
+  // True when the page was stopped.
+  bool Disarm() {
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    return expired_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  bool expired_ = false;
+  std::thread thread_;
+};
+
 struct PageOutcome {
   bool started = false;
   int errors = 0;
@@ -138,6 +181,7 @@ PageOutcome PlayPage(const PageOptions& options, const QString& script, const Mo
     return outcome;
   }
   outcome.started = true;
+  PageWatchdog watchdog(page->Engine(), options.timeoutSeconds);
   if (window) window->Window()->show();
   page->Evaluate(script, QFileInfo(options.script).absoluteFilePath());
 
@@ -153,6 +197,10 @@ PageOutcome PlayPage(const PageOptions& options, const QString& script, const Mo
       });
     }
     QApplication::exec();
+  }
+  if (watchdog.Disarm()) {
+    page->Native().fail(
+        QStringLiteral("the page ran past its time limit of %1 s").arg(options.timeoutSeconds));
   }
   page->Close();
   outcome.snapshots = page->Native().Snapshots();

@@ -19,9 +19,14 @@ struct PageOptions {
   QString cookie;      // for an outside site; the embedded one makes its own
   QString fileKey;
   bool windowed = false;
-  bool play = false;   // with a window: the script still plays the member
-  QString screenshot;  // with a window: save it here once the script has run, then end
+  bool play = false;       // with a window: the script still plays the member
+  QString screenshot;      // with a window: save it here once the script has run, then end
+  int timeoutSeconds = 0;  // the run is stopped after this long; 0: never
 };
+
+// A headless page that has not ended by then never will; in a window the
+// member decides, unless asked otherwise.
+inline constexpr int kDefaultHeadlessTimeoutSeconds = 300;
 
 // Exit codes of a run.
 inline constexpr int kPageSucceeded = 0;

@@ -34,7 +34,12 @@ void ScriptPage::Close() { native_->CloseControls(); }
 
 QJSValue ScriptPage::Evaluate(const QString& code, const QString& fileName) {
   QJSValue outcome = engine_.evaluate(code, fileName);
-  if (outcome.isError()) context_.ReportError(DescribeScriptError(outcome));
+  if (outcome.isError()) {
+    QString text = DescribeScriptError(outcome);
+    // An interrupted run carries no stack; the file is all there is to say.
+    if (!text.contains(QStringLiteral(" (at "))) text += QStringLiteral(" (in %1)").arg(fileName);
+    context_.ReportError(text);
+  }
   return outcome;
 }
 

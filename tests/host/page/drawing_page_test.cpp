@@ -1,6 +1,7 @@
 // The drawing board from the module on a page: created by class name, drawn
 // on with the page's mouse, its dialogs answered by the page, and its tool
 // changed by a button of the page's own, with and without a window.
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPushButton>
@@ -40,6 +41,56 @@ TEST_F(DrawingPage, ThePagesMouseDrawsAndTheSnapshotShowsIt) {
 
   Eval("board.Undo(); page.snapshot(board, 'undone.png');");
   EXPECT_EQ(QImage(Page().Native().path("undone.png")).pixel(150, 150), qRgb(255, 255, 255));
+}
+
+// A snapshot lands inside the page's output folder or nowhere: no absolute
+// path, no way up, no link leading out.
+TEST_F(DrawingPage, SnapshotsStayInsideTheOutputFolder) {
+  const QDir out(OutputDir());
+  QDir outside(QDir(out.filePath("..")).absoluteFilePath("outside"));
+  outside.removeRecursively();
+  ASSERT_TRUE(QDir().mkpath(outside.path()));
+  ASSERT_TRUE(out.mkpath("sub"));
+  QFile::remove(out.filePath("folder-link"));
+  QFile::remove(out.filePath("file-link.png"));
+  ASSERT_TRUE(QFile::link(outside.path(), out.filePath("folder-link")));
+  {
+    QFile target(outside.filePath("target.png"));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write("kept");
+  }
+  ASSERT_TRUE(QFile::link(outside.filePath("target.png"), out.filePath("file-link.png")));
+  Eval("var board = page.create('DrawingControl', 50, 50);");
+
+  struct Case {
+    QString name;
+    bool written;
+  };
+  const Case cases[] = {
+      {"inside.png", true},
+      {"sub/inside.png", true},
+      {outside.filePath("absolute.png"), false},
+      {"../outside/up.png", false},
+      {"sub/../../outside/up-again.png", false},
+      {"folder-link/through.png", false},
+      {"file-link.png", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    const QString thrown = Thrown(QStringLiteral("page.snapshot(board, '%1')").arg(c.name));
+    if (c.written) {
+      EXPECT_EQ(thrown, QString());
+      EXPECT_FALSE(QImage(out.filePath(c.name)).isNull());
+    } else {
+      EXPECT_TRUE(thrown.contains(QStringLiteral("inside the output folder")))
+          << thrown.toStdString();
+    }
+  }
+  EXPECT_EQ(outside.entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"target.png"});
+  QFile target(outside.filePath("target.png"));
+  ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+  EXPECT_EQ(target.readAll(), QByteArray("kept"));
 }
 
 TEST_F(DrawingPage, FarPointsStayFarInsteadOfWrappingIntoTheCanvas) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QJSValue>
 #include <QStringList>
 
@@ -34,7 +35,7 @@ class PageFixture : public ::testing::Test {
   void OpenPage(PageWindow* window) {
     page_.reset();
     PageSettings settings;
-    settings.outputDir = QString::fromUtf8(::testing::TempDir().c_str());
+    settings.outputDir = OutputDir();
     settings.windowed = window != nullptr;
     page_ = std::make_unique<ScriptPage>(*module_, settings, window,
                                          [this](const QString& line) { lines_ << line; });
@@ -55,6 +56,14 @@ class PageFixture : public ::testing::Test {
                        "e.message + (e.number === undefined ? '' : ' #' + e.number); } })()")
             .arg(code));
     return value.toString();
+  }
+
+  // The page's --out: a folder of its own in the test's temporary folder, so
+  // that a test can put things beside it.
+  static QString OutputDir() {
+    const QString dir = QDir(QString::fromUtf8(::testing::TempDir().c_str())).filePath("page");
+    QDir().mkpath(dir);
+    return dir;
   }
 
   static ModuleLink& Module() { return *module_; }

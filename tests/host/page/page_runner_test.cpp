@@ -1,5 +1,6 @@
 // The runner's exit codes: a page that throws or fails a check, and what
 // cannot run at all.
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonObject>
 #include <QString>
@@ -40,6 +41,44 @@ TEST(PageRunner, ScriptErrorsAndFailedChecksFailTheRun) {
   EXPECT_TRUE(failed.output.contains(QStringLiteral("goes on")));
 }
 
+// A page that never ends is stopped at its time limit, with the line it was
+// running, wherever the loop is: the page's own code, a control's event
+// handler, or a window waiting for a member who never comes.
+TEST(PageRunner, PagesPastTheirTimeLimitAreStoppedWithTheirLine) {
+  struct Case {
+    const char* script;
+    const char* code;
+    QStringList extra;
+    // Where the page was stopped: the engine tells only the page's own call
+    // into the host, or the file for a loop that never calls out; empty:
+    // between events.
+    const char* place;
+  };
+  const Case cases[] = {
+      {"loops.js", "page.print('started');\nwhile (true) {}\n", {}, "/loops.js)"},
+      {"handler-loops.js",
+       "var b = page.create('DrawingControl');\nb.OnAddLayer = function () {\n  for (;;) {}\n};\n"
+       "b.AddLayer();\n",
+       {},
+       "/handler-loops.js:5)"},
+      {"waits.js", "page.print('waiting for the member');\n", {QStringLiteral("--window")}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    QElapsedTimer clock;
+    clock.start();
+    const RunnerResult run =
+        RunScript(WriteScript(c.script, c.code), OutputDir(c.script) + QStringLiteral("-out"),
+                  QStringList{QStringLiteral("--timeout"), QStringLiteral("1")} + c.extra);
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("ran past its time limit of 1 s")))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QLatin1String(c.place))) << run.output.toStdString();
+    EXPECT_GE(run.session.value(QStringLiteral("errors")).toInt(), 1);
+  }
+}
+
 TEST(PageRunner, WhatCannotRunEndsWithAReason) {
   const RunnerResult noScript = RunScript(OutputDir("missing.js"), OutputDir("missing"), {});
   EXPECT_EQ(noScript.exitCode, 2);
@@ -51,6 +90,10 @@ TEST(PageRunner, WhatCannotRunEndsWithAReason) {
   EXPECT_EQ(noModule.exitCode, 2);
   EXPECT_TRUE(noModule.output.contains(QStringLiteral("cannot load")))
       << noModule.output.toStdString();
+
+  const RunnerResult badTimeout = RunScript(WriteScript("empty.js", ""), OutputDir("badtimeout"),
+                                            {QStringLiteral("--timeout"), QStringLiteral("soon")});
+  EXPECT_EQ(badTimeout.exitCode, 64) << badTimeout.output.toStdString();
 }
 
 }  // namespace
