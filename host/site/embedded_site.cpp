@@ -19,13 +19,15 @@
 #include <unordered_map>
 #include <utility>
 
+#include "host/site/guarded_server.h"
 #include "host/site/staged_upload.h"
 
 namespace varn::host {
 namespace {
 
 constexpr std::string_view kFormKeyField = "filekey";
-constexpr std::size_t kServerThreads = 4;
+// More ranges would send a file many times over for one request.
+constexpr std::size_t kMaxRanges = 4;
 constexpr std::size_t kServeBlockSize = 64 * 1024;
 constexpr std::size_t kMaxLoggedPathLength = 200;
 
@@ -55,17 +57,6 @@ std::string_view ContentTypeFor(const std::filesystem::path& path) {
   if (extension == ".bmp") return "image/bmp";
   if (extension == ".txt") return "text/plain";
   return "application/octet-stream";
-}
-
-// A path from the wire goes into the log with control bytes masked, so one
-// request stays one line.
-std::string LoggablePath(std::string_view path) {
-  std::string text(path.substr(0, kMaxLoggedPathLength));
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  if (path.size() > kMaxLoggedPathLength) text += "...";
-  return text;
 }
 
 std::optional<uint64_t> DeclaredLength(const httplib::Request& request) {
@@ -102,6 +93,38 @@ void Answer(httplib::Response& response, int status, std::string_view text) {
   response.set_content(std::string(text) + "\n", "text/plain");
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A body whose end two readers could find in different places.
+bool AmbiguousLength(const httplib::Request& request) {
+  const std::size_t lengths = request.get_header_value_count("Content-Length");
+  const std::size_t encodings = request.get_header_value_count("Transfer-Encoding");
+  if (lengths > 1 || encodings > 1 || (lengths > 0 && encodings > 0)) return true;
+  if (lengths == 1 && !AllDigits(request.get_header_value("Content-Length"))) return true;
+  return encodings == 1 && request.get_header_value("Transfer-Encoding") != "chunked";
+}
+
+// Why the connection's stream stopped a body short, as the answer to give;
+// none when it did not.
+std::optional<std::pair<int, std::string_view>> StreamRefusal() {
+  GuardedStream* stream = GuardedServer::Current();
+  switch (stream != nullptr ? stream->Fault() : StreamFault::None) {
+    case StreamFault::BodyTooLarge:
+      return std::pair(413, "request too large");
+    case StreamFault::TimedOut:
+      return std::pair(408, "request too slow");
+    case StreamFault::Stopped:
+      return std::pair(503, "the site is stopping");
+    case StreamFault::None:
+    case StreamFault::HeadTooLarge:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 struct EmbeddedSite::Impl {
@@ -110,10 +133,13 @@ struct EmbeddedSite::Impl {
 
   SiteStart Start();
   void Stop();
+  httplib::Server::HandlerResponse Screen(const httplib::Request& request,
+                                          httplib::Response& response);
   void HandlePost(const httplib::Request& request, httplib::Response& response,
                   const httplib::ContentReader& reader);
   void HandleGet(const httplib::Request& request, httplib::Response& response);
   void Log(const httplib::Request& request, const httplib::Response& response);
+  void LogLine(std::string_view method, std::string_view path, int status, RequestNote note);
   void Note(const httplib::Request& request, RequestNote note);
   bool CookieMatches(const httplib::Request& request) const;
   bool FormKeyMatches(const StagedUpload& upload) const;
@@ -122,7 +148,7 @@ struct EmbeddedSite::Impl {
   SiteStore store;
 
   std::mutex lifecycleMutex;
-  std::unique_ptr<httplib::Server> server;
+  std::unique_ptr<GuardedServer> server;
   std::thread listenThread;
   std::atomic<bool> listenEnded{false};
   std::atomic<int> port{0};
@@ -140,14 +166,26 @@ SiteStart EmbeddedSite::Impl::Start() {
   if (options.formKey.empty()) return {0, "no form key given"};
   if (std::string error = store.Open(); !error.empty()) return {0, error};
 
-  auto newServer = std::make_unique<httplib::Server>();
-  newServer->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+  ConnectionLimits limits;
+  limits.requestTime = options.requestTime;
+  limits.idleTime = options.idleTime;
+  limits.maxConnections = options.maxConnections;
+  limits.maxHeaderFields = options.maxHeaderFields;
+  limits.maxHeadBytes = options.maxHeadBytes;
+  limits.maxBodyBytes = options.maxRequestBytes;
+  auto newServer = std::make_unique<GuardedServer>(
+      limits,
+      [this](std::string_view method, std::string_view target, int status, std::size_t sent) {
+        LogLine(method, target, status, {0, 0, sent});
+      });
   // One request per connection: a refused post may leave its body unread,
   // which must not be taken for the next request.
   newServer->set_keep_alive_max_count(1);
-  newServer->set_read_timeout(5, 0);
-  newServer->set_write_timeout(5, 0);
   newServer->set_payload_max_length(options.maxRequestBytes);
+  newServer->set_pre_routing_handler(
+      [this](const httplib::Request& request, httplib::Response& response) {
+        return Screen(request, response);
+      });
   // The library's default also sets SO_REUSEPORT, which lets a second site
   // bind the same port and take half of the posts; address reuse alone only
   // allows a restart over connections still closing.
@@ -177,6 +215,7 @@ SiteStart EmbeddedSite::Impl::Start() {
     return {0, "cannot listen on 127.0.0.1:" + std::to_string(options.port) +
                    " (in use or not permitted)"};
   }
+  newServer->WidenListenQueue();
   server = std::move(newServer);
   listenEnded = false;
   listenThread = std::thread([this, running = server.get()] {
@@ -194,6 +233,7 @@ void EmbeddedSite::Impl::Stop() {
   while (!server->is_running() && !listenEnded) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  server->StopAll();
   server->stop();
   listenThread.join();
   server.reset();
@@ -214,6 +254,20 @@ bool EmbeddedSite::Impl::FormKeyMatches(const StagedUpload& upload) const {
     if (!SameSecret(key, options.formKey)) return false;
   }
   return true;
+}
+
+httplib::Server::HandlerResponse EmbeddedSite::Impl::Screen(const httplib::Request& request,
+                                                            httplib::Response& response) {
+  if (AmbiguousLength(request)) {
+    Note(request, {0, 0, {}});
+    Answer(response, 400, "ambiguous body length");
+  } else if (request.ranges.size() > kMaxRanges) {
+    Note(request, {0, 0, {}});
+    Answer(response, 416, "too many ranges");
+  } else {
+    return httplib::Server::HandlerResponse::Unhandled;
+  }
+  return httplib::Server::HandlerResponse::Handled;
 }
 
 void EmbeddedSite::Impl::HandlePost(const httplib::Request& request, httplib::Response& response,
@@ -246,6 +300,7 @@ void EmbeddedSite::Impl::HandlePost(const httplib::Request& request, httplib::Re
       [&](const char* data, std::size_t length) { return upload.Append(data, length); });
   complete = upload.Finish() && complete;
   Note(request, {0, upload.ContentBytes(), {}});
+  if (auto refusal = StreamRefusal()) return Answer(response, refusal->first, refusal->second);
   switch (upload.Fault()) {
     case UploadFault::None:
       break;
@@ -283,7 +338,7 @@ void EmbeddedSite::Impl::HandleGet(const httplib::Request& request, httplib::Res
   });
   const auto size = static_cast<std::size_t>(info.st_size);
   Note(request, {0, 0, size});
-  response.status = 200;
+  response.status = request.ranges.empty() ? 200 : 206;
   response.set_content_provider(
       size, std::string(ContentTypeFor(*path)),
       [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
@@ -309,10 +364,16 @@ void EmbeddedSite::Impl::Log(const httplib::Request& request, const httplib::Res
       notes.erase(it);
     }
   }
-  std::string line =
-      request.method + " " + LoggablePath(request.path) + " " + std::to_string(response.status) +
-      " files=" + std::to_string(note.filesStored) + " received=" + std::to_string(note.received) +
-      " sent=" + std::to_string(note.sent.value_or(response.body.size()));
+  if (!note.sent) note.sent = response.body.size();
+  LogLine(request.method, EscapeForLog(request.path, kMaxLoggedPathLength), response.status, note);
+}
+
+void EmbeddedSite::Impl::LogLine(std::string_view method, std::string_view path, int status,
+                                 RequestNote note) {
+  std::string line = std::string(method) + " " + std::string(path) + " " + std::to_string(status) +
+                     " files=" + std::to_string(note.filesStored) +
+                     " received=" + std::to_string(note.received) +
+                     " sent=" + std::to_string(note.sent.value_or(0));
   std::lock_guard lock(logMutex);
   if (options.log) {
     options.log(line);

@@ -10,10 +10,16 @@
 // A post must carry exactly the cookie the site was started with and a
 // "filekey" field equal to its form key, or nothing is stored and the answer
 // is 403. Other paths answer 404, a body that is not multipart 415, one over
-// the size limit 413, a malformed one 400. Every request is logged in one
-// line: method, path, status, files stored, bytes received and sent.
+// the size limit 413, a malformed one 400, one whose length is ambiguous
+// (two lengths, a length and chunks) 400. A client has a deadline for the
+// whole request (408), a head of limited size and number of fields (431) and
+// at most a few byte ranges (416); past the connection limit it gets 503.
+// Every request is logged in one line: method, path, status, files stored,
+// bytes received and sent, bytes from the wire escaped.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -39,7 +45,12 @@ struct SiteOptions {
   std::string formKey;              // would take posts from anyone
   uint16_t port = 0;                // 0: a free one
   SiteLog log;                      // empty: standard output
-  uint64_t maxRequestBytes = kDefaultMaxRequestBytes;
+  uint64_t maxRequestBytes = kDefaultMaxRequestBytes;  // every byte of the body
+  std::chrono::milliseconds requestTime{60000};        // head, body and answer of one request
+  std::chrono::milliseconds idleTime{5000};            // the longest pause between bytes
+  std::size_t maxConnections = 128;                    // served at once; more are answered 503
+  std::size_t maxHeaderFields = 100;
+  std::size_t maxHeadBytes = 64 * 1024;
 };
 
 struct SiteStart {
@@ -61,7 +72,7 @@ class EmbeddedSite {
   // a second Start without Stop, empty options, an unusable folder or a
   // port that cannot be bound.
   SiteStart Start();
-  // Waits for requests in progress; a site can be started again after it.
+  // Ends requests in progress at once; a site can be started again after it.
   void Stop();
 
   bool Running() const;

@@ -1,8 +1,12 @@
 // The site's folder on disk. Every kept file gets a fresh numeric id of its
 // own and lives at <dir>/files/<id>/<safe name>, served at
-// /files/<id>/<safe name>; requests stage their parts under <dir>/incoming
-// first. Ids are claimed by creating their folder, so one already on disk (a
-// previous run, another site on the same folder) is never reused.
+// /files/<id>/<safe name>; requests stage their parts under a folder of this
+// run's own in <dir>/incoming first, held by a lock while the site runs, so
+// that the next site removes what a killed one left. Ids are claimed by
+// creating their folder, and the highest one handed out is recorded in
+// <dir>/last-id, so an id is never handed out twice: not when its folder is
+// already on disk (a previous run, another site on the same folder), not
+// when it was deleted since.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +35,13 @@ struct StoredFile {
 class SiteStore {
  public:
   explicit SiteStore(std::filesystem::path directory);
+  SiteStore(const SiteStore&) = delete;
+  SiteStore& operator=(const SiteStore&) = delete;
+  // Removes this run's staging folder.
+  ~SiteStore();
 
-  // Creates the folders; an error text, empty on success.
+  // Creates the folders and removes staging no running site holds; an error
+  // text, empty on success.
   std::string Open();
 
   // A new empty folder of its own for one request's parts.
@@ -54,9 +63,14 @@ class SiteStore {
 
  private:
   std::optional<uint64_t> ClaimId();
+  void CloseRun();
 
   std::filesystem::path filesFolder_;
   std::filesystem::path incomingFolder_;
+  std::filesystem::path recordPath_;
+  std::filesystem::path runFolder_;  // this run's staging, locked through runLock_
+  int runLock_ = -1;
+  int record_ = -1;
   mutable std::mutex mutex_;
   uint64_t nextId_ = 1;
   std::vector<StoredFile> stored_;

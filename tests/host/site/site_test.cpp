@@ -9,12 +9,16 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/form_upload.h"
@@ -52,6 +56,18 @@ std::size_t EntryCount(const std::filesystem::path& folder) {
   return count;
 }
 
+// Everything staged and not cleared: the entries inside the runs' staging
+// folders under <site>/incoming.
+std::size_t StagedCount(const std::filesystem::path& incoming) {
+  std::error_code error;
+  std::size_t count = 0;
+  for (auto it = std::filesystem::recursive_directory_iterator(incoming, error);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+    if (it.depth() > 0) ++count;
+  }
+  return count;
+}
+
 std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 // The whole answer to one request sent byte for byte, so paths reach the
@@ -72,6 +88,26 @@ std::string RawExchange(int port, const std::string& request) {
   }
   ::close(fd);
   return answer;
+}
+
+int Connect(int port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// True when the site has answered or closed the connection.
+bool Ended(int fd) {
+  char byte;
+  ssize_t got = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 std::string Get(int port, const std::string& target) {
@@ -157,7 +193,7 @@ TEST_F(SiteTest, PicturePostStoresEveryFileAndAnswersFiveFieldsPerPicture) {
   EXPECT_EQ(Utf8(line[2]), "img3.png");
   EXPECT_EQ(Utf8(line[3]), "/files/" + stored[0].id + "/img3.png");
   EXPECT_EQ(Utf8(line[4]), "30000");
-  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u) << "staging is cleared";
+  EXPECT_EQ(StagedCount(SiteDir() / "incoming"), 0u) << "staging is cleared";
 }
 
 TEST_F(SiteTest, PictureLinesCarryTheIndexOfTheirField) {
@@ -218,6 +254,38 @@ TEST_F(SiteTest, IdsAreNeverReusedAcrossPostsOrRuns) {
   EXPECT_THAT(ids, SizeIs(3));
   EXPECT_GT(std::stoi(again.Stored()[0].id), 7);
   for (const StoredFile& file : site_.Stored()) EXPECT_EQ(ReadFile(file.diskPath), "one");
+
+  // The newest folder deleted while no site runs: its id stays used.
+  again.Stop();
+  const std::string newest = again.Stored()[0].id;
+  std::filesystem::remove_all(SiteDir() / "files" / newest);
+  EmbeddedSite third(Options());
+  ASSERT_TRUE(third.Start());
+  CFormUpload thirdUpload;
+  thirdUpload.AddTextField(u"filekey", Ascii16(kFormKey));
+  thirdUpload.AddFileField(u"image0", Ascii16(a), u"image/png");
+  std::u16string thirdReply;
+  ASSERT_TRUE(thirdUpload.Post(Ascii16(third.PostUrl(PostForm::Picture)), thirdReply, &cookie));
+  ASSERT_THAT(third.Stored(), SizeIs(1));
+  EXPECT_GT(std::stoll(third.Stored()[0].id), std::stoll(newest));
+}
+
+TEST_F(SiteTest, StagingLeftByAKilledSiteIsRemovedAtStart) {
+  const std::filesystem::path incoming = SiteDir() / "incoming";
+  std::filesystem::create_directories(incoming / "request-Ab12Cd");
+  std::ofstream(incoming / "request-Ab12Cd" / "0") << "half a picture";
+  std::filesystem::create_directories(incoming / "run-Zz9Yy8" / "request-Ef34Gh");
+  std::ofstream(incoming / "run-Zz9Yy8" / "request-Ef34Gh" / "0") << "another half";
+  ASSERT_EQ(StagedCount(incoming), 3u);
+
+  // A second site on the same folder clears what no site holds, and leaves
+  // the staging of the one still running.
+  EmbeddedSite again(Options());
+  ASSERT_TRUE(again.Start());
+  EXPECT_EQ(StagedCount(incoming), 0u);
+  EXPECT_FALSE(std::filesystem::exists(incoming / "request-Ab12Cd"));
+  EXPECT_FALSE(std::filesystem::exists(incoming / "run-Zz9Yy8"));
+  EXPECT_TRUE(Post(PostForm::Picture, {{"image0", inputs_.Write("a.png", "aaaa")}}));
 }
 
 TEST_F(SiteTest, WrongCookieOrFormKeyStoresNothing) {
@@ -242,7 +310,7 @@ TEST_F(SiteTest, WrongCookieOrFormKeyStoresNothing) {
 
   EXPECT_THAT(site_.Stored(), SizeIs(1));
   EXPECT_EQ(EntryCount(SiteDir() / "files"), 1u);
-  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u);
+  EXPECT_EQ(StagedCount(SiteDir() / "incoming"), 0u);
 }
 
 TEST_F(SiteTest, RefusesOtherPathsBodiesAndSizes) {
@@ -266,7 +334,148 @@ TEST_F(SiteTest, RefusesOtherPathsBodiesAndSizes) {
   ASSERT_TRUE(malformed);
   EXPECT_EQ(malformed->status, 400);
   EXPECT_THAT(site_.Stored(), IsEmpty());
-  EXPECT_EQ(EntryCount(SiteDir() / "incoming"), 0u);
+  EXPECT_EQ(StagedCount(SiteDir() / "incoming"), 0u);
+}
+
+// A body whose end two readers could place differently is refused before it
+// is read.
+TEST_F(SiteTest, AmbiguousBodyLengthsAre400) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Content-Length: 5\r\n", " 404 "},
+      {"Content-Length: 5\r\nContent-Length: 5\r\n", " 400 "},
+      {"Content-Length: 5\r\nContent-Length: 50\r\n", " 400 "},
+      {"Content-Length: 5\r\nTransfer-Encoding: chunked\r\n", " 400 "},
+      {"Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n", " 400 "},
+      {"Transfer-Encoding: gzip, chunked\r\n", " 400 "},
+      {"Content-Length: +5\r\n", " 400 "},
+  };
+  for (const auto& [headers, status] : cases) {
+    std::string answer = RawExchange(site_.Port(), "POST /upload HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+                                                       headers + "\r\n5\r\nhello\r\n0\r\n\r\n");
+    EXPECT_THAT(StatusLine(answer), HasSubstr(status)) << headers;
+  }
+}
+
+TEST_F(SiteTest, AFewByteRangesAtMost) {
+  auto records = Post(PostForm::Picture, {{"image0", inputs_.Write("r.png", PatternBytes(1000))}});
+  ASSERT_TRUE(records);
+  const std::string path = Utf8(records->front()[3]);
+  const std::pair<std::string, std::string> cases[] = {
+      {"bytes=0-9", " 206 "},
+      {"bytes=0-9,20-29", " 206 "},
+      {"bytes=0-,0-,0-,0-", " 206 "},
+      {"bytes=0-,0-,0-,0-,0-", " 416 "},
+      {"bytes=0-0,1-1,2-2,3-3,4-4,5-5,6-6,7-7,8-8,9-9", " 416 "},
+  };
+  for (const auto& [range, status] : cases) {
+    std::string answer =
+        RawExchange(site_.Port(),
+                    "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: " + range + "\r\n\r\n");
+    EXPECT_THAT(StatusLine(answer), HasSubstr(status)) << range;
+  }
+}
+
+// The head is held to a number of fields and a size before anything else
+// looks at it; 431 at the first byte past either.
+TEST_F(SiteTest, HeadsPastTheirLimitsAre431) {
+  struct Case {
+    std::size_t fields;
+    std::size_t fieldBytes;
+    const char* status;
+  };
+  const Case cases[] = {
+      {99, 40, " 404 "},      // with Host: 100 fields
+      {100, 40, " 431 "},     // 101
+      {9, 7000, " 404 "},     // 63 KB
+      {10, 7000, " 431 "},    // 70 KB
+      {20000, 100, " 431 "},  // a flood of 2 MB
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fields) + " fields of " + std::to_string(c.fieldBytes));
+    std::string request = "GET /nowhere HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    for (std::size_t i = 0; i < c.fields; ++i) {
+      request += "X-F" + std::to_string(i) + ": " + std::string(c.fieldBytes, 'v') + "\r\n";
+    }
+    const std::size_t logged = Log().size();
+    std::string answer = RawExchange(site_.Port(), request + "\r\n");
+    // The site may close before the client has sent all; then only the log tells.
+    if (!answer.empty()) {
+      EXPECT_THAT(StatusLine(answer), HasSubstr(c.status));
+    }
+    for (int wait = 0; wait < 100 && Log().size() == logged; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_THAT(Log(), SizeIs(logged + 1));
+    EXPECT_THAT(Log().back(), HasSubstr(std::string("GET /nowhere") + c.status));
+  }
+}
+
+// Clients that send a little now and then, and never finish.
+class SlowClients {
+ public:
+  SlowClients(int port, std::size_t count, std::chrono::milliseconds lasting) {
+    for (std::size_t i = 0; i < count; ++i) {
+      int fd = Connect(port);
+      if (fd < 0) continue;
+      fds_.push_back(fd);
+      std::string start = "POST /post/picture HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+      ::send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+    }
+    dribbler_ = std::thread([this, lasting] {
+      const auto end = std::chrono::steady_clock::now() + lasting;
+      while (!stop_ && std::chrono::steady_clock::now() < end) {
+        for (int fd : fds_) ::send(fd, "X-Slow: 1\r\n", 11, MSG_NOSIGNAL | MSG_DONTWAIT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
+    });
+  }
+  ~SlowClients() {
+    stop_ = true;
+    dribbler_.join();
+    for (int fd : fds_) ::close(fd);
+  }
+  std::size_t Connected() const { return fds_.size(); }
+  std::size_t StillOpen() const {
+    return static_cast<std::size_t>(
+        std::count_if(fds_.begin(), fds_.end(), [](int fd) { return !Ended(fd); }));
+  }
+
+ private:
+  std::vector<int> fds_;
+  std::atomic<bool> stop_{false};
+  std::thread dribbler_;
+};
+
+TEST(SiteLimits, SlowClientsNeitherBlockOthersNorOutliveTheirDeadline) {
+  using std::chrono::milliseconds;
+  using Clock = std::chrono::steady_clock;
+  ScratchFiles dir;
+  SiteOptions options;
+  options.directory = dir.Missing("site");
+  options.cookie = kCookie;
+  options.formKey = kFormKey;
+  options.requestTime = milliseconds(1500);
+  options.log = [](std::string_view) {};
+  EmbeddedSite site(options);
+  ASSERT_TRUE(site.Start());
+  {
+    SlowClients slow(site.Port(), 64, milliseconds(6000));
+    ASSERT_EQ(slow.Connected(), 64u);
+    std::this_thread::sleep_for(milliseconds(300));
+    const auto asked = Clock::now();
+    EXPECT_THAT(StatusLine(Get(site.Port(), "/files/1/a.png")), HasSubstr(" 404 "));
+    EXPECT_LT(Clock::now() - asked, milliseconds(1000)) << "answered beside 64 slow clients";
+    EXPECT_EQ(slow.StillOpen(), 64u);
+
+    // Sending all the while does not keep a request alive past its deadline.
+    std::this_thread::sleep_for(milliseconds(2500));
+    EXPECT_EQ(slow.StillOpen(), 0u);
+  }
+  SlowClients slow(site.Port(), 16, milliseconds(6000));
+  std::this_thread::sleep_for(milliseconds(300));
+  const auto stopping = Clock::now();
+  site.Stop();
+  EXPECT_LT(Clock::now() - stopping, milliseconds(1000)) << "Stop does not wait for slow clients";
 }
 
 TEST(SiteLimits, OversizedPostsGet413AndStoreNothing) {
@@ -303,6 +512,28 @@ TEST(SiteLimits, OversizedPostsGet413AndStoreNothing) {
       "multipart/form-data; boundary=" + kBoundary);
   ASSERT_TRUE(chunked);
   EXPECT_EQ(chunked->status, 413);
+
+  // Parts without content count too: every byte of the body does.
+  std::string emptyParts = "--" + kBoundary +
+                           "\r\nContent-Disposition: form-data; name=\"filekey\"\r\n\r\n" +
+                           kFormKey + "\r\n";
+  while (emptyParts.size() < 8000) {
+    emptyParts += "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"x\"\r\n\r\n\r\n";
+  }
+  emptyParts += "--" + kBoundary +
+                "\r\nContent-Disposition: form-data; name=\"image0\"; filename=\"a.png\"\r\n\r\n"
+                "aaaa\r\n--" +
+                kBoundary + "--\r\n";
+  auto empty = client.Post(
+      "/post/picture", cookie,
+      [&](std::size_t offset, httplib::DataSink& sink) {
+        if (offset == 0) sink.write(emptyParts.data(), emptyParts.size());
+        sink.done();
+        return true;
+      },
+      "multipart/form-data; boundary=" + kBoundary);
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->status, 413);
   EXPECT_THAT(site.Stored(), IsEmpty());
   EXPECT_EQ(EntryCount(dir.Missing("site") + "/files"), 0u);
 }
@@ -339,15 +570,26 @@ TEST_F(SiteTest, LogsOneLinePerRequest) {
   std::string a = inputs_.Write("a.png", "aaaa");
   ASSERT_TRUE(Post(PostForm::Picture, {{"image0", a}, {"timage0", a}}));
   EXPECT_FALSE(Post(PostForm::Picture, {{"image0", a}}, "wrong"));
-  Get(site_.Port(), "/nowhere%0aforged");
+  // Bytes from the wire that could forge a line or steer a terminal are escaped.
+  const std::pair<std::string, std::string> paths[] = {
+      {"/nowhere%0aforged", "GET /nowhere\\x0aforged 404"},
+      {"/a%1b[31mred%7f", "GET /a\\x1b[31mred\\x7f 404"},
+      {"/next%c2%85line", "GET /next\\xc2\\x85line 404"},
+      {"/back%5cx0a", "GET /back\\x5cx0a 404"},
+  };
+  for (const auto& [path, logged] : paths) Get(site_.Port(), path);
   site_.Stop();  // the logger runs after the answer went out
 
   std::vector<std::string> log = Log();
-  ASSERT_THAT(log, SizeIs(3));
+  ASSERT_THAT(log, SizeIs(2 + std::size(paths)));
   EXPECT_THAT(log[0], HasSubstr("POST /post/picture 200 files=2 received="));
   EXPECT_THAT(log[1], HasSubstr("POST /post/picture 403 files=0"));
-  EXPECT_THAT(log[2], HasSubstr("GET /nowhere?forged 404"));
-  for (const std::string& line : log) EXPECT_EQ(line.find('\n'), std::string::npos);
+  for (std::size_t i = 0; i < std::size(paths); ++i) {
+    EXPECT_THAT(log[2 + i], HasSubstr(paths[i].second));
+  }
+  for (const std::string& line : log) {
+    for (char c : line) EXPECT_TRUE(c >= 0x20 && c < 0x7f) << line;
+  }
 }
 
 TEST(SiteStartup, RefusesUnusableOptionsAndPorts) {
