@@ -120,6 +120,11 @@ TEST(HttpPostRequest, SlowOrSilentServersFailWithinTheStallWindow) {
     EXPECT_FALSE(outcome.ok) << c.name;
     EXPECT_LT(outcome.took, std::chrono::milliseconds(2500)) << c.name;
   }
+  // The same limits leave a prompt server alone, with a large body too.
+  test::RawReplyServer prompt({Head(2) + "ok"});
+  const Outcome outcome = Exchange(Local(prompt.Port()), std::string(1024 * 1024, 'b'), Quick());
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, "ok");
 }
 
 TEST(HttpPostRequest, AReplyThatOutlastsItsTimeFails) {
