@@ -111,25 +111,22 @@ std::pair<std::string_view, std::string_view> RequestLineParts(std::string_view 
 
 }  // namespace
 
-HeadScan ScanHead(std::string_view bytes, std::size_t maxHeaderFields, std::size_t maxHeadBytes) {
-  HeadScan scan;
-  std::size_t start = 0;
-  std::size_t lines = 0;
-  for (std::size_t end; (end = bytes.find('\n', start)) != std::string_view::npos;
-       start = end + 1) {
-    std::string_view line = bytes.substr(start, end + 1 - start);
-    if (lines > 0 && line == "\r\n") {
+void ScanHead(std::string_view bytes, std::size_t maxHeaderFields, std::size_t maxHeadBytes,
+              HeadScan& scan) {
+  for (std::size_t end; (end = bytes.find('\n', scan.scanned)) != std::string_view::npos;
+       scan.scanned = end + 1) {
+    std::string_view line = bytes.substr(scan.scanned, end + 1 - scan.scanned);
+    if (scan.lines > 0 && line == "\r\n") {
       scan.length = end + 1;
       scan.tooLarge = scan.length > maxHeadBytes;
-      return scan;
+      return;
     }
-    if (lines++ > maxHeaderFields) {
+    if (scan.lines++ > maxHeaderFields) {
       scan.tooLarge = true;
-      return scan;
+      return;
     }
   }
   scan.tooLarge = bytes.size() > maxHeadBytes;
-  return scan;
 }
 
 std::string EscapeForLog(std::string_view text, std::size_t maxLength) {
@@ -196,8 +193,9 @@ bool GuardedStream::Fill() {
 }
 
 bool GuardedStream::ReadHead() {
+  HeadScan scan;
   for (;;) {
-    HeadScan scan = ScanHead(buffer_, limits_.maxHeaderFields, limits_.maxHeadBytes);
+    ScanHead(buffer_, limits_.maxHeaderFields, limits_.maxHeadBytes, scan);
     if (scan.tooLarge) {
       Fail(StreamFault::HeadTooLarge);
       return false;

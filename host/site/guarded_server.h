@@ -34,12 +34,16 @@ enum class StreamFault { None, HeadTooLarge, BodyTooLarge, TimedOut, Stopped };
 
 // Where the head of a request ends: the bytes up to and with the blank line,
 // read as the library reads it (lines end with '\n'; the blank one is
-// "\r\n"), or why it can not be taken.
+// "\r\n"), or why it can not be taken. A scan goes on from where the last
+// one stopped, so a head that arrives a byte at a time is read once.
 struct HeadScan {
   std::size_t length = 0;  // 0: not complete yet
   bool tooLarge = false;
+  std::size_t scanned = 0;  // the lines before this were counted
+  std::size_t lines = 0;
 };
-HeadScan ScanHead(std::string_view bytes, std::size_t maxHeaderFields, std::size_t maxHeadBytes);
+void ScanHead(std::string_view bytes, std::size_t maxHeaderFields, std::size_t maxHeadBytes,
+              HeadScan& scan);
 
 // A log line's text from the wire: every byte outside printable ASCII, and
 // the backslash, as \xNN, cut to maxLength bytes of the original.
