@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 #include "host/page/module_link.h"
@@ -19,6 +20,9 @@ struct PageContext {
   // the page has a window.
   std::function<void(const QString&)> print;
   int errors = 0;
+  // Set from the watchdog when the page has run past its time: its next call
+  // into the host throws, with the page's line.
+  std::atomic<bool> overtime{false};
 
   void ReportError(const QString& text) {
     ++errors;

@@ -40,6 +40,7 @@ class PageObject final : public QObject {
   Q_PROPERTY(QString outputDir MEMBER outputDir_ CONSTANT)
   Q_PROPERTY(bool windowed MEMBER windowed_ CONSTANT)
   Q_PROPERTY(bool interactive MEMBER interactive_ CONSTANT)
+  Q_PROPERTY(bool overtime READ Overtime)
 
  public:
   // window: the page's window, or null for a headless page.
@@ -79,6 +80,7 @@ class PageObject final : public QObject {
   ScriptControl* AddControl(com::ComRef<IUnknown> object, int width, int height, QString* error);
 
   const QStringList& Snapshots() const { return snapshots_; }
+  bool Overtime() const { return page_.overtime; }
   // Disconnects and releases every control; the page is over.
   void CloseControls();
 

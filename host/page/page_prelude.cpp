@@ -10,13 +10,19 @@ const char* const kPagePrelude = R"js(
   'use strict';
   const controls = new WeakMap();  // proxy -> ScriptControl
 
+  // Past its time, the page's next call into the host throws where it is.
+  function guard() {
+    if (native.overtime) throw new Error('the page ran past its time limit');
+  }
+
   function wrap(control) {
     const proxy = new Proxy(Object.create(null), {
       get(target, name) {
         if (typeof name !== 'string') return undefined;
+        guard();
         switch (control.kind(name)) {
           case 'method':
-            return function (...args) { return control.call(name, args); };
+            return function (...args) { guard(); return control.call(name, args); };
           case 'property':
           case 'event':
             return control.get(name);
@@ -25,6 +31,7 @@ const char* const kPagePrelude = R"js(
         return undefined;
       },
       set(target, name, value) {
+        guard();
         control.set(String(name), value);
         return true;
       },
@@ -91,9 +98,16 @@ const char* const kPagePrelude = R"js(
     get interactive() { return native.interactive; },
   };
 
+  for (const name of Object.keys(page)) {
+    const descriptor = Object.getOwnPropertyDescriptor(page, name);
+    if (typeof descriptor.value !== 'function') continue;
+    const call = descriptor.value;
+    page[name] = function (...args) { guard(); return call.apply(page, args); };
+  }
+
   const console = {};
   for (const level of ['log', 'info', 'warn', 'error', 'debug']) {
-    console[level] = function (...args) { native.print(text(args)); };
+    console[level] = function (...args) { guard(); native.print(text(args)); };
   }
   return { page: Object.freeze(page), console: Object.freeze(console), wrap: wrap };
 })

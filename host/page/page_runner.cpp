@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -114,21 +115,23 @@ bool ConnectSite(const PageOptions& options, const QString& outputDir, PageSetti
   return true;
 }
 
-// Stops a page that runs past its time: the engine is interrupted wherever
-// the script is (the running code ends with an error that names the page's
-// call into the host it was in, or else only its file) and the window's loop,
-// if any, ends.
+// Stops a page that runs past its time: the page's next call into the host
+// throws, with the page's line; a page that makes none (a loop of its own)
+// is interrupted a moment later wherever it is, and then only its file is
+// known. The window's loop, if any, ends.
 class PageWatchdog {
  public:
-  PageWatchdog(QJSEngine& engine, int seconds) {
+  PageWatchdog(QJSEngine& engine, std::atomic<bool>& overtime, int seconds) {
     if (seconds <= 0) return;
-    thread_ = std::thread([this, &engine, seconds] {
+    thread_ = std::thread([this, &engine, &overtime, seconds] {
       std::unique_lock lock(mutex_);
-      if (wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) return;
+      auto done = [this] { return done_; };
+      if (wake_.wait_for(lock, std::chrono::seconds(seconds), done)) return;
       expired_ = true;
-      engine.setInterrupted(true);
+      overtime = true;
       QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                                 Qt::QueuedConnection);
+      if (!wake_.wait_for(lock, kInterruptGrace, done)) engine.setInterrupted(true);
     });
   }
   PageWatchdog(const PageWatchdog&) = delete;
@@ -147,6 +150,8 @@ class PageWatchdog {
   }
 
  private:
+  static constexpr std::chrono::milliseconds kInterruptGrace{250};
+
   std::mutex mutex_;
   std::condition_variable wake_;
   bool done_ = false;
@@ -181,7 +186,7 @@ PageOutcome PlayPage(const PageOptions& options, const QString& script, const Mo
     return outcome;
   }
   outcome.started = true;
-  PageWatchdog watchdog(page->Engine(), options.timeoutSeconds);
+  PageWatchdog watchdog(page->Engine(), page->Overtime(), options.timeoutSeconds);
   if (window) window->Window()->show();
   page->Evaluate(script, QFileInfo(options.script).absoluteFilePath());
 

@@ -36,6 +36,8 @@ class ScriptPage {
   QJSEngine& Engine() { return engine_; }
   PageObject& Native() { return *native_; }
   int Errors() const { return context_.errors; }
+  // Set once the page has run past its time; any thread may set it.
+  std::atomic<bool>& Overtime() { return context_.overtime; }
   // Disconnects every control; the page is over. Idempotent.
   void Close();
 

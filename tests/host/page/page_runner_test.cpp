@@ -49,13 +49,17 @@ TEST(PageRunner, PagesPastTheirTimeLimitAreStoppedWithTheirLine) {
     const char* script;
     const char* code;
     QStringList extra;
-    // Where the page was stopped: the engine tells only the page's own call
-    // into the host, or the file for a loop that never calls out; empty:
-    // between events.
+    // Where the page was stopped: the line of the page's call into the host,
+    // or only the file for a loop that never calls out; empty: between
+    // events.
     const char* place;
   };
   const Case cases[] = {
       {"loops.js", "page.print('started');\nwhile (true) {}\n", {}, "/loops.js)"},
+      {"calls-out.js",
+       "var n = 0;\nfor (;;) {\n  n += page.path('x').length;\n}\n",
+       {},
+       "/calls-out.js:3)"},
       {"handler-loops.js",
        "var b = page.create('DrawingControl');\nb.OnAddLayer = function () {\n  for (;;) {}\n};\n"
        "b.AddLayer();\n",
