@@ -10,20 +10,42 @@ namespace varn::drawing {
 
 namespace {
 
-struct Seed {
-  int32_t x;
+// Row y still to be scanned over [x1, x2]: the part of its parent span, on row
+// y - dy, that was filled. Only what lies outside the parent's range can lead
+// back to the parent's row, so that is all that is looked at there.
+struct Span {
+  int32_t x1;
+  int32_t x2;
   int32_t y;
+  int32_t dy;
 };
 
-// Pushes the left end of every run of target pixels in row[left..right].
-void PushRuns(const uint32_t* row, int32_t y, int32_t left, int32_t right, uint32_t target,
-              std::vector<Seed>& pending) {
-  bool inRun = false;
-  for (int32_t x = left; x <= right; ++x) {
-    const bool match = row[x] == target;
-    if (match && !inRun) pending.push_back({x, y});
-    inRun = match;
+// Fills the run of target pixels that starts at from (up to limit) and
+// returns its end, the first x whose pixel is not target, or limit. Eight
+// pixels a step, tested together, so the compiler can use vector compares and
+// stores; the tail one by one.
+int32_t FillRun(uint32_t* row, int32_t from, int32_t limit, uint32_t target, uint32_t fill) {
+  int32_t x = from;
+  for (; x + 8 <= limit; x += 8) {
+    uint32_t differ = 0;
+    for (int32_t i = 0; i < 8; ++i) differ |= row[x + i] ^ target;
+    if (differ != 0) break;
+    for (int32_t i = 0; i < 8; ++i) row[x + i] = fill;
   }
+  for (; x < limit && row[x] == target; ++x) row[x] = fill;
+  return x;
+}
+
+// The first x in [from, limit) whose pixel is target, or limit.
+int32_t StartOfRun(const uint32_t* row, int32_t from, int32_t limit, uint32_t target) {
+  int32_t x = from;
+  for (; x + 8 <= limit; x += 8) {
+    uint32_t equal = 0;
+    for (int32_t i = 0; i < 8; ++i) equal |= static_cast<uint32_t>(row[x + i] == target);
+    if (equal != 0) break;
+  }
+  while (x < limit && row[x] != target) ++x;
+  return x;
 }
 
 }  // namespace
@@ -50,24 +72,33 @@ bool FloodFillBitmap(imaging::Bitmap& bitmap, int64_t x, int64_t y, imaging::ARG
     bitmap.UnlockBits(&data);
     return false;
   }
-  // Scanline fill with its own stack: the region may be the whole bitmap.
-  std::vector<Seed> pending;
-  pending.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
-  const auto lastColumn = static_cast<int32_t>(width - 1);
-  const auto lastRow = static_cast<int32_t>(height - 1);
+  // Span fill with its own stack (the region may be the whole bitmap): each
+  // row's runs are found and filled once, and a span looks back at its
+  // parent's row only beyond the parent's ends.
+  const auto columns = static_cast<int32_t>(width);
+  const auto rows = static_cast<int32_t>(height);
+  const auto seedX = static_cast<int32_t>(x);
+  const auto seedY = static_cast<int32_t>(y);
+  std::vector<Span> pending{{seedX, seedX, seedY, 1}, {seedX, seedX, seedY - 1, -1}};
   while (!pending.empty()) {
-    const Seed seed = pending.back();
+    const Span span = pending.back();
     pending.pop_back();
-    uint32_t* row = data.Row(seed.y);
-    if (row[seed.x] != target) continue;
-    int32_t left = seed.x;
-    int32_t right = seed.x;
-    while (left > 0 && row[left - 1] == target) --left;
-    while (right < lastColumn && row[right + 1] == target) ++right;
-    for (int32_t i = left; i <= right; ++i) row[i] = fill;
-    if (seed.y > 0) PushRuns(data.ConstRow(seed.y - 1), seed.y - 1, left, right, target, pending);
-    if (seed.y < lastRow) {
-      PushRuns(data.ConstRow(seed.y + 1), seed.y + 1, left, right, target, pending);
+    if (span.y < 0 || span.y >= rows) continue;
+    uint32_t* row = data.Row(span.y);
+    int32_t x1 = span.x1;
+    int32_t start = x1;
+    if (row[x1] == target) {
+      while (start > 0 && row[start - 1] == target) --start;
+      std::fill(row + start, row + x1, fill);
+      if (start < x1) pending.push_back({start, x1 - 1, span.y - span.dy, -span.dy});
+    }
+    while (x1 <= span.x2) {
+      const int32_t end = FillRun(row, x1, columns, target, fill);
+      if (end > start) pending.push_back({start, end - 1, span.y + span.dy, span.dy});
+      if (end - 1 > span.x2) pending.push_back({span.x2 + 1, end - 1, span.y - span.dy, -span.dy});
+      x1 = end + 1;
+      if (x1 < span.x2) x1 = StartOfRun(row, x1, span.x2, target);
+      start = x1;
     }
   }
   bitmap.UnlockBits(&data);

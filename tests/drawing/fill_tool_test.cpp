@@ -2,6 +2,9 @@
 // bitmap fill under it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "drawing/drawing_document.h"
@@ -72,6 +75,53 @@ TEST_F(FillTool, BitmapFillCoversA1200SquareRegionAndAComb) {
   EXPECT_EQ(PixelAt(comb, 400, 0), 0xFF00FF00u);
   EXPECT_EQ(PixelAt(comb, 400, 400), 0xFF00FF00u);
   EXPECT_FALSE(FloodFillBitmap(comb, 0, 0, 0xFF00FF00));
+}
+
+// Random pictures of two or three colours, including runs longer than the
+// fill's eight-pixel steps, against a plain breadth-first 4-connected fill.
+TEST_F(FillTool, BitmapFillMatchesAPlainFillOnRandomPictures) {
+  constexpr int32_t kWidth = 53;
+  constexpr int32_t kHeight = 37;
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 60; ++round) {
+    const uint32_t colours = round % 2 == 0 ? 2 : 3;
+    std::vector<uint32_t> expected(size_t{kWidth} * kHeight);
+    Bitmap bitmap(kWidth, kHeight, PixelFormat::Format32bppARGB);
+    for (int32_t y = 0; y < kHeight; ++y) {
+      for (int32_t x = 0; x < kWidth;) {
+        const auto colour = static_cast<uint32_t>(random() % colours) + 0xFF000001u;
+        const int32_t run = static_cast<int32_t>(random() % (round % 3 == 0 ? 20 : 3)) + 1;
+        for (int32_t i = 0; i < run && x < kWidth; ++i, ++x) {
+          bitmap.SetPixel(x, y, colour);
+          expected[size_t{kWidth} * y + x] = colour;
+        }
+      }
+    }
+    const auto seedX = static_cast<int32_t>(random() % kWidth);
+    const auto seedY = static_cast<int32_t>(random() % kHeight);
+    const uint32_t target = expected[size_t{kWidth} * seedY + seedX];
+    std::vector<std::pair<int32_t, int32_t>> queue{{seedX, seedY}};
+    expected[size_t{kWidth} * seedY + seedX] = kRed;
+    for (size_t next = 0; next < queue.size(); ++next) {
+      const auto [x, y] = queue[next];
+      const std::pair<int32_t, int32_t> neighbours[] = {
+          {x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+      for (const auto& [nx, ny] : neighbours) {
+        if (nx < 0 || ny < 0 || nx >= kWidth || ny >= kHeight) continue;
+        uint32_t& pixel = expected[size_t{kWidth} * ny + nx];
+        if (pixel != target) continue;
+        pixel = kRed;
+        queue.emplace_back(nx, ny);
+      }
+    }
+    ASSERT_TRUE(FloodFillBitmap(bitmap, seedX, seedY, kRed));
+    for (int32_t y = 0; y < kHeight; ++y) {
+      for (int32_t x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(PixelAt(bitmap, x, y), expected[size_t{kWidth} * y + x])
+            << "round " << round << " at " << x << ", " << y;
+      }
+    }
+  }
 }
 
 }  // namespace
