@@ -1,6 +1,5 @@
 #include "common/form_part.h"
 
-#include <array>
 #include <cstddef>
 #include <limits>
 #include <span>
@@ -74,15 +73,8 @@ int32_t CFormFilePart::GetSize(const http::UploadTextCodec& codec) {
 bool CFormFilePart::WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) {
   if (!file_.IsOpen()) return false;
   if (!Send(request, codec.Encode(FormatHeader()))) return false;
-  std::array<std::byte, kFormFileBlockSize> block;
-  uint64_t left = fileSize_;
-  while (left > 0) {
-    std::size_t want = left < block.size() ? static_cast<std::size_t>(left) : block.size();
-    std::size_t got = file_.Read(std::span(block.data(), want));
-    if (got == 0) return false;
-    if (!request.Write(std::span(block.data(), got))) return false;
-    left -= got;
-  }
+  const http::BodyFill fill = [this](std::span<std::byte> into) { return file_.Read(into); };
+  if (!request.WriteFrom(fileSize_, fill)) return false;
   return Send(request, codec.Encode(kLineEnd));
 }
 

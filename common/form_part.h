@@ -16,8 +16,6 @@ namespace varn {
 // Every request uses this boundary; nothing checks that a value or a file
 // does not contain it.
 inline constexpr std::u16string_view kFormBoundary = u"---------------------------7d5b63620a12";
-// Files go out in blocks of this size.
-inline constexpr std::size_t kFormFileBlockSize = 10240;
 
 class CFormPart {
  public:
@@ -51,8 +49,9 @@ class CFormFilePart final : public CFormPart {
   // Opens the file on the first call and keeps it open until the part goes,
   // so the bytes sent are those of the file that was sized.
   int32_t GetSize(const http::UploadTextCodec& codec) override;
-  // Sends exactly the size that GetSize counted: a file that shrank or a read
-  // error fails the part instead of leaving the body short.
+  // Sends exactly the size that GetSize counted, each block read straight into
+  // the request's send buffer: a file that shrank or a read error fails the
+  // part instead of leaving the body short.
   bool WriteTo(http::HttpPostRequest& request, const http::UploadTextCodec& codec) override;
 
   // The part's header text before conversion; the whole path is the file name.

@@ -1,7 +1,10 @@
 // Reading a paint file. Every count and size is checked against its limit and
 // against the bytes still in the input before anything is made for it, so a
-// short or hostile file costs no more memory than its own length.
+// short or hostile file costs no more memory than its own length. Pixels are
+// read straight into the rows of bitmaps made without clearing: a layer is
+// kept only once every one of its bytes came from the input.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -19,8 +22,9 @@ namespace varn::drawing {
 
 namespace {
 
-// Pixels are read in blocks of whole rows of about this many bytes.
-constexpr std::size_t kPixelBlockBytes = std::size_t{1} << 20;
+// Bytes on disk are the bytes in memory: blue, green, red, alpha is the
+// little-endian order of 0xAARRGGBB.
+constexpr bool kPixelsAsStored = std::endian::native == std::endian::little;
 
 class PaintFileCursor {
  public:
@@ -81,21 +85,23 @@ bool ReadPixels(PaintFileCursor& cursor, imaging::Bitmap& bitmap) {
     return false;
   }
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-  const int32_t rowsPerBlock =
-      static_cast<int32_t>(std::max<std::size_t>(1, kPixelBlockBytes / rowBytes));
-  std::vector<std::byte> block(rowBytes * static_cast<std::size_t>(std::min(rowsPerBlock, height)));
   bool complete = true;
-  for (int32_t top = 0; top < height && complete; top += rowsPerBlock) {
-    const int32_t rows = std::min(rowsPerBlock, height - top);
-    const std::span<std::byte> bytes(block.data(), rowBytes * static_cast<std::size_t>(rows));
-    complete = cursor.Bytes(bytes);
-    for (int32_t r = 0; r < rows && complete; ++r) {
-      uint32_t* row = data.Row(top + r);
-      const std::byte* p = bytes.data() + rowBytes * static_cast<std::size_t>(r);
-      for (int32_t x = 0; x < width; ++x, p += 4) {
-        // Blue, green, red, alpha: the little-endian order of 0xAARRGGBB.
-        row[x] = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                 static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  if (static_cast<std::size_t>(data.Stride) == rowBytes) {
+    complete = cursor.Bytes(std::as_writable_bytes(std::span(
+        data.Row(0), static_cast<std::size_t>(width) * static_cast<std::size_t>(height))));
+  } else {
+    for (int32_t y = 0; y < height && complete; ++y) {
+      complete = cursor.Bytes(
+          std::as_writable_bytes(std::span(data.Row(y), static_cast<std::size_t>(width))));
+    }
+  }
+  if (!kPixelsAsStored && complete) {
+    for (int32_t y = 0; y < height; ++y) {
+      uint32_t* row = data.Row(y);
+      for (int32_t x = 0; x < width; ++x) {
+        std::array<uint8_t, 4> p{};
+        std::memcpy(p.data(), &row[x], 4);
+        row[x] = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
       }
     }
   }
@@ -115,8 +121,12 @@ bool ReadLayer(PaintFileCursor& cursor, int64_t* pixelBudget, DrawingLayer* laye
   const int64_t pixels = int64_t{width} * height;
   if (pixels > *pixelBudget || !cursor.Holds(static_cast<uint64_t>(pixels) * 4)) return false;
   *pixelBudget -= pixels;
-  layer->bitmap = CreateLayerBitmap(width, height);
-  return layer->bitmap && ReadPixels(cursor, *layer->bitmap);
+  // Every pixel is read before the layer is kept, so none needs clearing.
+  auto bitmap = std::make_shared<imaging::Bitmap>(
+      width, height, imaging::PixelFormat::Format32bppARGB, imaging::BitmapFill::Uninitialized);
+  if (bitmap->GetLastStatus() != imaging::Status::Ok || !ReadPixels(cursor, *bitmap)) return false;
+  layer->bitmap = std::move(bitmap);
+  return true;
 }
 
 // A byte count, the UTF-16LE characters and their 0 character; the string

@@ -82,6 +82,9 @@ struct HttpPostRequest::Impl {
   uint64_t bodySent = 0;
   // The caller's bytes not yet taken by curl; only set during Write.
   std::span<const std::byte> pending;
+  // During WriteFrom: what fills curl's send buffer, and how much is still to come from it.
+  const BodyFill* fill = nullptr;
+  uint64_t fillLeft = 0;
   std::string reply;
   std::size_t replyRead = 0;
 
@@ -93,7 +96,10 @@ struct HttpPostRequest::Impl {
   HttpTimeouts timeouts;
   Clock::duration waited{};
   bool connected = false;
-  uint64_t moved = 0;
+  // Reply bytes, head included, as they arrived; the body's count is curl's
+  // own of the bytes that went out on the connection, not of those it took
+  // into its send buffer, so the buffer's size leaves the rule alone.
+  uint64_t received = 0;
   struct Sample {
     Clock::duration at;
     uint64_t moved;
@@ -114,13 +120,27 @@ struct HttpPostRequest::Impl {
     headers = nullptr;
   }
 
+  uint64_t Moved() const {
+    curl_off_t sent = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    return received + static_cast<uint64_t>(sent);
+  }
+
   static size_t OnRead(char* buffer, size_t size, size_t count, void* user) {
     auto* self = static_cast<Impl*>(user);
+    const std::size_t room = size * count;
+    if (self->fill && self->fillLeft > 0) {
+      const auto want = static_cast<std::size_t>(std::min<uint64_t>(room, self->fillLeft));
+      const std::size_t got = (*self->fill)(std::as_writable_bytes(std::span(buffer, want)));
+      // A body that ends early could only go out short: the transfer is given up.
+      if (got == 0 || got > want) return CURL_READFUNC_ABORT;
+      self->fillLeft -= got;
+      return got;
+    }
     if (self->pending.empty()) return CURL_READFUNC_PAUSE;
-    std::size_t n = std::min(size * count, self->pending.size());
+    std::size_t n = std::min(room, self->pending.size());
     std::memcpy(buffer, self->pending.data(), n);
     self->pending = self->pending.subspan(n);
-    self->moved += n;
     return n;
   }
 
@@ -130,14 +150,14 @@ struct HttpPostRequest::Impl {
     self->reply.erase(0, self->replyRead);
     self->replyRead = 0;
     self->reply.append(data, size * count);
-    self->moved += size * count;
+    self->received += size * count;
     return size * count;
   }
 
   static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* self = static_cast<Impl*>(user);
     std::string_view line(data, size * count);
-    self->moved += line.size();
+    self->received += line.size();
     if (line == "\r\n" || line == "\n") {
       long code = 0;
       curl_easy_getinfo(self->easy, CURLINFO_RESPONSE_CODE, &code);
@@ -151,7 +171,7 @@ struct HttpPostRequest::Impl {
   static int OnConnected(void* user, char*, char*, int, int) {
     auto* self = static_cast<Impl*>(user);
     self->connected = true;
-    self->samples.assign(1, Sample{self->waited, self->moved});
+    self->samples.assign(1, Sample{self->waited, self->Moved()});
     return CURL_PREREQFUNC_OK;
   }
 
@@ -167,6 +187,8 @@ struct HttpPostRequest::Impl {
               curl_easy_setopt(easy, CURLOPT_POST, 1L) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
                                static_cast<curl_off_t>(bodyLength)) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE,
+                               static_cast<long>(kUploadBlockSize)) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK &&
@@ -206,6 +228,7 @@ struct HttpPostRequest::Impl {
   // Fewer bytes than the rate asks for over the last whole stall window.
   bool TooSlow() {
     if (!connected) return false;
+    const uint64_t moved = Moved();
     // A sample per poll time at most keeps the window's record short.
     if (samples.empty() || waited - samples.back().at >= PollTime()) {
       samples.push_back(Sample{waited, moved});
@@ -217,6 +240,20 @@ struct HttpPostRequest::Impl {
     const auto windowMs = static_cast<uint64_t>(timeouts.stallWindow.count());
     const uint64_t wanted = uint64_t{timeouts.minBytesPerSecond} * windowMs / 1000;
     return moved - samples.front().moved < wanted;
+  }
+
+  // Lets curl take body bytes again (adding the transfer on the first ones)
+  // and drives it until taken() holds; false when it did not or the
+  // transfer failed.
+  template <typename Taken>
+  bool Feed(Taken taken) {
+    if (!added) {
+      if (curl_multi_add_handle(multi, easy) != CURLM_OK) return false;
+      added = true;
+    }
+    curl_easy_pause(easy, CURLPAUSE_CONT);
+    Pump(taken);
+    return taken() && !failed;
   }
 
   bool ReplyOverdue() const { return replyStart && waited - *replyStart >= timeouts.reply; }
@@ -274,17 +311,25 @@ bool HttpPostRequest::Write(std::span<const std::byte> bytes) {
   if (!impl_ || impl_->failed || impl_->done) return false;
   if (bytes.size() > impl_->bodyLength - impl_->bodySent) return false;
   if (bytes.empty()) return true;
-  if (!impl_->added) {
-    if (curl_multi_add_handle(impl_->multi, impl_->easy) != CURLM_OK) return false;
-    impl_->added = true;
-  }
   impl_->pending = bytes;
-  curl_easy_pause(impl_->easy, CURLPAUSE_CONT);
-  impl_->Pump([this] { return impl_->pending.empty(); });
-  bool taken = impl_->pending.empty();
+  const bool taken = impl_->Feed([this] { return impl_->pending.empty(); });
   impl_->pending = {};
-  if (!taken || impl_->failed) return false;
+  if (!taken) return false;
   impl_->bodySent += bytes.size();
+  return true;
+}
+
+bool HttpPostRequest::WriteFrom(uint64_t count, const BodyFill& fill) {
+  if (!impl_ || impl_->failed || impl_->done) return false;
+  if (count > impl_->bodyLength - impl_->bodySent) return false;
+  if (count == 0) return true;
+  impl_->fill = &fill;
+  impl_->fillLeft = count;
+  const bool taken = impl_->Feed([this] { return impl_->fillLeft == 0; });
+  impl_->fill = nullptr;
+  impl_->fillLeft = 0;
+  if (!taken) return false;
+  impl_->bodySent += count;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -41,6 +42,14 @@ struct HttpTimeouts {
   std::chrono::milliseconds reply{60'000};
 };
 
+// The body goes to the connection in blocks of up to this many bytes: the
+// size of the transfer's send buffer, which WriteFrom fills in place.
+inline constexpr std::size_t kUploadBlockSize = std::size_t{64} * 1024;
+
+// Writes the next body bytes to the start of into and returns how many (at
+// least one); 0 when it has none left to give, a read error say.
+using BodyFill = std::function<std::size_t(std::span<std::byte> into)>;
+
 class HttpPostRequest {
  public:
   HttpPostRequest();
@@ -62,6 +71,12 @@ class HttpPostRequest {
   // transfer failed (connection refused or dropped, a time-out or the stall
   // rule), or when the bytes would exceed the declared length.
   bool Write(std::span<const std::byte> bytes);
+
+  // Sends the next count body bytes, which fill writes straight into the
+  // transfer's send buffer a block at a time as the connection takes them:
+  // no copy of the caller's. False like Write, and when fill gives nothing
+  // before count bytes went out (the transfer is then given up).
+  bool WriteFrom(uint64_t count, const BodyFill& fill);
 
   // After the whole body: waits for the reply's status. 0 when none arrived.
   int FinishAndReadStatus();

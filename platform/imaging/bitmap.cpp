@@ -93,7 +93,7 @@ PixelFormat NaturalFormatOf(const QImage& image) {
 
 Bitmap::Bitmap(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format)
+Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format, BitmapFill fill)
     : impl_(std::make_shared<Impl>()) {
   Status status = Status::Ok;
   if (width <= 0 || height <= 0 || !IsSupportedPixelFormat(format)) {
@@ -105,7 +105,9 @@ Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format)
     if (image.isNull()) {
       status = Status::OutOfMemory;
     } else {
-      image.fill(format == PixelFormat::Format24bppRGB ? kOpaqueBlack : kTransparent);
+      if (fill == BitmapFill::Cleared) {
+        image.fill(format == PixelFormat::Format24bppRGB ? kOpaqueBlack : kTransparent);
+      }
       image.setDotsPerMeterX(kDotsPerMeter);
       image.setDotsPerMeterY(kDotsPerMeter);
       impl_->image = std::move(image);

@@ -40,12 +40,22 @@ inline constexpr int64_t kMaxBitmapPixels = 100'000'000;
 // Largest encoded picture read from a stream or memory, in bytes.
 inline constexpr int64_t kMaxEncodedBytes = int64_t{512} * 1024 * 1024;
 
+// Whether a new bitmap's pixels are set before it is handed out.
+enum class BitmapFill : int32_t {
+  Cleared,
+  // Left as the memory held them, for a caller that writes every pixel
+  // through a write lock before anything else reads the bitmap; a reader
+  // that fills it from a file saves a pass over every pixel.
+  Uninitialized,
+};
+
 class Bitmap {
  public:
-  // An empty picture: transparent black for 32bpp, opaque black for 24bpp.
-  // A size of 0 or less fails with InvalidParameter, more than
-  // kMaxBitmapPixels (or a failed allocation) with OutOfMemory.
-  Bitmap(int32_t width, int32_t height, PixelFormat format);
+  // An empty picture: transparent black for 32bpp, opaque black for 24bpp
+  // (unless fill says Uninitialized). A size of 0 or less fails with
+  // InvalidParameter, more than kMaxBitmapPixels (or a failed allocation)
+  // with OutOfMemory.
+  Bitmap(int32_t width, int32_t height, PixelFormat format, BitmapFill fill = BitmapFill::Cleared);
   ~Bitmap();
   Bitmap(const Bitmap&) = delete;
   Bitmap& operator=(const Bitmap&) = delete;

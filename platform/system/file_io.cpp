@@ -66,14 +66,6 @@ FileError KeepMode(int fd, const std::string& path) {
   return FileError::None;
 }
 
-FileError FillAndClose(UniqueFd fd, const std::string& path, std::span<const std::byte> bytes) {
-  if (FileError error = KeepMode(fd.Get(), path); error != FileError::None) return error;
-  if (FileError error = WriteAll(fd.Get(), bytes); error != FileError::None) return error;
-  if (fsync(fd.Get()) != 0) return FileErrorFromErrno(errno);
-  if (::close(fd.Release()) != 0) return FileErrorFromErrno(errno);
-  return FileError::None;
-}
-
 // The name a chain of symbolic links ends at, which need not exist yet. A
 // relative link is read from the folder the link stands in.
 FileResult<std::string> ResolveLinks(const std::string& path) {
@@ -146,29 +138,88 @@ FileResult<std::vector<std::byte>> ReadWholeFile(const std::string& path, uint64
 
 FileError WriteWholeFile(const std::string& path, std::span<const std::byte> bytes) {
   if (path.empty() || path.back() == '/') return FileError::InvalidArgument;
-  std::string siblingPath;
-  UniqueFd fd = CreateSibling(path, &siblingPath);
-  if (!fd.Valid()) return FileErrorFromErrno(errno);
-  FileError error = FillAndClose(std::move(fd), path, bytes);
-  if (error == FileError::None && ::rename(siblingPath.c_str(), path.c_str()) != 0) {
-    error = FileErrorFromErrno(errno);
-  }
-  if (error != FileError::None) ::unlink(siblingPath.c_str());
-  return error;
+  FileResult<FileSaver> saver = FileSaver::Begin(path);
+  if (!saver) return saver.error;
+  if (FileError error = saver.value.Write(bytes); error != FileError::None) return error;
+  return saver.value.Commit();
 }
 
 FileError SaveWholeFile(const std::string& path, std::span<const std::byte> bytes) {
-  if (path.empty() || path.back() == '/') return FileError::InvalidArgument;
-  const FileResult<std::string> target = ResolveLinks(path);
-  if (!target) return target.error;
+  FileResult<FileSaver> saver = FileSaver::Open(path);
+  if (!saver) return saver.error;
+  if (FileError error = saver.value.Write(bytes); error != FileError::None) return error;
+  return saver.value.Commit();
+}
+
+FileSaver::FileSaver(FileSaver&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      target_(std::move(other.target_)),
+      siblingPath_(std::move(other.siblingPath_)) {}
+
+FileSaver& FileSaver::operator=(FileSaver&& other) noexcept {
+  if (this != &other) {
+    Abandon();
+    fd_ = std::exchange(other.fd_, -1);
+    target_ = std::move(other.target_);
+    siblingPath_ = std::move(other.siblingPath_);
+  }
+  return *this;
+}
+
+FileSaver::~FileSaver() { Abandon(); }
+
+void FileSaver::Abandon() {
+  if (fd_ < 0) return;
+  ::close(std::exchange(fd_, -1));
+  ::unlink(siblingPath_.c_str());
+}
+
+FileResult<FileSaver> FileSaver::Open(const std::string& path) {
+  using Result = FileResult<FileSaver>;
+  if (path.empty() || path.back() == '/') return Result::Failure(FileError::InvalidArgument);
+  FileResult<std::string> target = ResolveLinks(path);
+  if (!target) return Result::Failure(target.error);
   struct stat st {};
   if (lstat(target.value.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return FileError::NotRegularFile;
-    if (!IsWritable(target.value, st)) return FileError::AccessDenied;
+    if (!S_ISREG(st.st_mode)) return Result::Failure(FileError::NotRegularFile);
+    if (!IsWritable(target.value, st)) return Result::Failure(FileError::AccessDenied);
   } else if (errno != ENOENT) {
-    return FileErrorFromErrno(errno);
+    return Result::Failure(FileErrorFromErrno(errno));
   }
-  return WriteWholeFile(target.value, bytes);
+  return Begin(std::move(target.value));
+}
+
+FileResult<FileSaver> FileSaver::Begin(std::string target) {
+  using Result = FileResult<FileSaver>;
+  FileSaver saver;
+  UniqueFd fd = CreateSibling(target, &saver.siblingPath_);
+  if (!fd.Valid()) return Result::Failure(FileErrorFromErrno(errno));
+  saver.fd_ = fd.Release();
+  saver.target_ = std::move(target);
+  if (FileError error = KeepMode(saver.fd_, saver.target_); error != FileError::None) {
+    return Result::Failure(error);
+  }
+  return Result::Success(std::move(saver));
+}
+
+FileError FileSaver::Write(std::span<const std::byte> bytes) {
+  if (fd_ < 0) return FileError::InvalidArgument;
+  FileError error = WriteAll(fd_, bytes);
+  if (error != FileError::None) Abandon();
+  return error;
+}
+
+FileError FileSaver::Commit() {
+  if (fd_ < 0) return FileError::InvalidArgument;
+  // The file reaches the disk before it takes the target's name, so a crash
+  // leaves the old file or the whole new one.
+  const bool complete = fsync(fd_) == 0 && ::close(std::exchange(fd_, -1)) == 0 &&
+                        ::rename(siblingPath_.c_str(), target_.c_str()) == 0;
+  if (complete) return FileError::None;
+  const FileError error = FileErrorFromErrno(errno);
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  ::unlink(siblingPath_.c_str());
+  return error;
 }
 
 FileError DeleteFile(const std::string& path) {

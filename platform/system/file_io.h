@@ -34,6 +34,37 @@ FileError WriteWholeFile(const std::string& path, std::span<const std::byte> byt
 // that never end.
 FileError SaveWholeFile(const std::string& path, std::span<const std::byte> bytes);
 
+// SaveWholeFile for bytes that come in pieces, so a large file need not be
+// laid out in memory first: Open resolves and checks the name and creates
+// the new file beside the target (failing as SaveWholeFile fails), Write
+// appends, Commit flushes the file to disk and renames it over the target.
+// Without a successful Commit the target stays as it was and the new file is
+// removed when the saver goes.
+class FileSaver {
+ public:
+  FileSaver() = default;
+  FileSaver(FileSaver&& other) noexcept;
+  FileSaver& operator=(FileSaver&& other) noexcept;
+  FileSaver(const FileSaver&) = delete;
+  FileSaver& operator=(const FileSaver&) = delete;
+  ~FileSaver();
+
+  static FileResult<FileSaver> Open(const std::string& path);
+
+  FileError Write(std::span<const std::byte> bytes);
+  FileError Commit();
+
+ private:
+  friend FileError WriteWholeFile(const std::string& path, std::span<const std::byte> bytes);
+  // The new file for target itself, links not followed.
+  static FileResult<FileSaver> Begin(std::string target);
+  void Abandon();
+
+  int fd_ = -1;
+  std::string target_;
+  std::string siblingPath_;
+};
+
 // NotFound when there was nothing to delete.
 FileError DeleteFile(const std::string& path);
 

@@ -286,6 +286,25 @@ TEST_F(FormUploadTest, ServerDroppingTheConnectionMidBodyFailsThePost) {
   for (const auto& received : server_.Uploads()) EXPECT_FALSE(received.bodyComplete);
 }
 
+TEST_F(FormUploadTest, AFileThatShrankAfterSizingFailsItsPartInsteadOfGoingOutShort) {
+  // Larger than a block, cut inside the second one.
+  std::string path = files_.Write("shrinks.png", PatternBytes(3 * http::kUploadBlockSize));
+  CFormFilePart part(u"image0", Ascii16(path), u"image/png");
+  const int32_t size = part.GetSize(Utf8());
+  ASSERT_GT(size, 0);
+  std::filesystem::resize_file(path, http::kUploadBlockSize + 100);
+  http::HttpPostRequest request;
+  ASSERT_TRUE(request.Open(http::HttpTarget{http::HttpScheme::Http, "127.0.0.1",
+                                            static_cast<uint16_t>(server_.Port()), "upload"},
+                           kAgent, {"Content-Length: " + std::to_string(size)}, nullptr,
+                           static_cast<uint64_t>(size)));
+  // At once, not by the stall rule once the server waits for the rest.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(part.WriteTo(request, Utf8()));
+  EXPECT_EQ(request.FinishAndReadStatus(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 TEST_F(FormUploadTest, OnlyAReplyThatEndedCleanlyCounts) {
   const std::string record = "[(a|b|c|d|e)]\n";
   const std::string ok = "HTTP/1.1 200 OK\r\n";

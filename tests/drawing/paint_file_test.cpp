@@ -444,6 +444,82 @@ TEST_F(PaintFile, OffsetsUpToTheMoveLimitLoadAgain) {
   EXPECT_EQ(other.current->layers[0].y, kLayerMoveLimit);
 }
 
+// Pixels that differ in every channel, alpha 0 with colour behind it among
+// them, the same on every run.
+void FillPattern(imaging::Bitmap& bitmap, uint32_t seed) {
+  const auto width = static_cast<int32_t>(bitmap.GetWidth());
+  const auto height = static_cast<int32_t>(bitmap.GetHeight());
+  imaging::BitmapData data;
+  ASSERT_EQ(bitmap.LockBits(imaging::Rect{0, 0, width, height}, imaging::ImageLockMode::Write,
+                            imaging::PixelFormat::Format32bppARGB, &data),
+            imaging::Status::Ok);
+  uint32_t v = seed;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      v = v * 1664525u + 1013904223u;
+      data.Row(y)[x] = v;
+    }
+  }
+  ASSERT_EQ(bitmap.UnlockBits(&data), imaging::Status::Ok);
+}
+
+DrawingLayer PatternLayer(int32_t id, int32_t width, int32_t height, int32_t x, int32_t y,
+                          int32_t visible) {
+  DrawingLayer layer{id, x, y, visible, CreateLayerBitmap(width, height)};
+  FillPattern(*layer.bitmap, static_cast<uint32_t>(id) * 7919u);
+  return layer;
+}
+
+// tests/data/paint/reference.tbp was saved from this board by the writer that
+// laid the whole file out in memory; any later writer must give the same bytes.
+void BuildReferenceBoard(CDrawingState& state) {
+  state.canvasWidth = 7;
+  state.canvasHeight = 5;
+  state.layers = {PatternLayer(3, 7, 5, 0, 0, 1), PatternLayer(8, 11, 6, -3, -2, 1),
+                  PatternLayer(5, 4, 3, 5, 4, 0), PatternLayer(12, 7, 5, 0, 0, 1)};
+  state.selectedLayer = 2;
+  state.texts = {MakeText(1.5f, -2.25f, u"こんにちは", u"ＭＳ Ｐ明朝"), MakeText(3, 4, u"", u""),
+                 MakeText(-0.125f, 100.5f, u"line one\r\nline two", u"Verdana")};
+  state.texts[2].colour = static_cast<int32_t>(0xFFABCDEF);  // only the RGB bytes are kept
+  nextLayerId = 13;
+}
+
+Bytes ReferenceFile() {
+  return ReadAll(std::filesystem::path(VARN_TEST_DATA_DIR "/../../data/paint/reference.tbp")
+                     .lexically_normal());
+}
+
+TEST_F(PaintFile, SavesTheBytesOfTheReferenceFile) {
+  const std::string path = dir / "reference.tbp";
+  BuildReferenceBoard(Current());
+  ASSERT_EQ(SavePaintFile(document, path), PaintFileSave::Saved);
+  const Bytes reference = ReferenceFile();
+  ASSERT_FALSE(reference.empty());
+  EXPECT_EQ(ReadAll(path), reference);
+}
+
+TEST_F(PaintFile, ALoadedFileSavesToTheSameBytes) {
+  const std::string path = dir / "again.tbp";
+  const Bytes reference = ReferenceFile();
+  WriteAll(path, reference);
+  ASSERT_TRUE(LoadPaintFile(document, path));
+  ASSERT_EQ(SavePaintFile(document, dir / "resaved.tbp"), PaintFileSave::Saved);
+  EXPECT_EQ(ReadAll(dir / "resaved.tbp"), reference);
+
+  // Layers of megabytes and odd widths: every pixel of them is read back,
+  // none is left as the new bitmap happened to hold it.
+  Current().layers = {PatternLayer(1, 1201, 900, 0, 0, 1), PatternLayer(2, 333, 1000, 7, -9, 0)};
+  Current().selectedLayer = 1;
+  const std::string large = dir / "large.tbp";
+  ASSERT_EQ(SavePaintFile(document, large), PaintFileSave::Saved);
+  const Bytes saved = ReadAll(large);
+  CDrawingDocument other;
+  ASSERT_TRUE(LoadPaintFile(other, large));
+  ASSERT_EQ(SavePaintFile(other, dir / "large-again.tbp"), PaintFileSave::Saved);
+  EXPECT_TRUE(ReadAll(dir / "large-again.tbp") == saved);
+  EXPECT_EQ(LayerPixel(*other.current, 0, 1200, 899), LayerPixel(Current(), 0, 1200, 899));
+}
+
 // Memory as a source, as the fuzz target reads.
 class MemorySource final : public PaintFileSource {
  public:
