@@ -1,11 +1,14 @@
 #include "common/save_image_with_thumbnail.h"
 
+#include <unistd.h>
+
 #include "common/encoder_lookup.h"
 #include "common/submit_files.h"
 #include "platform/imaging/graphics.h"
 #include "platform/imaging/image_codec.h"
 #include "platform/system/temp_directory.h"
 #include "platform/system/temp_file_name.h"
+#include "platform/system/unique_fd.h"
 
 namespace varn {
 namespace {
@@ -36,13 +39,14 @@ FileFormat FormatFor(PictureFileType type) {
 // stays when the write fails.
 template <typename Write>
 bool WriteNewFile(const system::OpenDirectory& directory, const std::string& name, Write write) {
-  if (directory.CreateFile(name) != system::FileError::None) return false;
-  if (write(directory.PathThroughDescriptor(name))) return true;
+  system::FileResult<system::UniqueFd> file = directory.CreateFileForWriting(name);
+  if (!file) return false;
+  if (write(file.value.Get()) && ::close(file.value.Release()) == 0) return true;
   directory.RemoveFile(name);
   return false;
 }
 
-bool SaveThumbnail(const Bitmap& image, const std::string& path, const CLSID& encoder,
+bool SaveThumbnail(const Bitmap& image, int fd, const CLSID& encoder,
                    const EncoderParameters& params) {
   Bitmap thumbnail(kThumbnailWidth, kThumbnailHeight, imaging::PixelFormat::Format24bppRGB);
   {
@@ -58,7 +62,7 @@ bool SaveThumbnail(const Bitmap& image, const std::string& path, const CLSID& en
     graphics.SetInterpolationMode(imaging::InterpolationMode::HighQualityBilinear);
     graphics.DrawImage(image, place, 0, 0, width, height);
   }
-  return thumbnail.Save(path, encoder, &params) == Status::Ok;
+  return thumbnail.Save(fd, encoder, &params) == Status::Ok;
 }
 
 }  // namespace
@@ -104,11 +108,11 @@ bool SaveImageWithThumbnailIn(const system::OpenDirectory& directory, const Bitm
   CLSID encoder{};
   if (FindEncoderByMimeType(format.mimeType, &encoder) < 0) return false;
   return WriteNewFile(directory, picture,
-                      [&](const std::string& path) {
-                        return image.Save(path, encoder, &format.pictureParams) == Status::Ok;
+                      [&](int fd) {
+                        return image.Save(fd, encoder, &format.pictureParams) == Status::Ok;
                       }) &&
-         WriteNewFile(directory, thumbnail, [&](const std::string& path) {
-           return SaveThumbnail(image, path, encoder, format.thumbnailParams);
+         WriteNewFile(directory, thumbnail, [&](int fd) {
+           return SaveThumbnail(image, fd, encoder, format.thumbnailParams);
          });
 }
 

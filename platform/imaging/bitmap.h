@@ -103,6 +103,8 @@ class Bitmap {
   // NotImplemented, a file that cannot be written with Win32Error.
   Status Save(std::string_view utf8Path, const CLSID& encoder,
               const EncoderParameters* params = nullptr) const;
+  // The same onto a file the caller opened for writing and keeps open.
+  Status Save(int fd, const CLSID& encoder, const EncoderParameters* params = nullptr) const;
 
   struct Impl;
 

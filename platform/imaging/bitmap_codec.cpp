@@ -121,10 +121,12 @@ std::unique_ptr<Bitmap> Bitmap::FromMemory(std::span<const uint8_t> bytes) {
   }
 }
 
-Status Bitmap::Save(std::string_view utf8Path, const CLSID& encoder,
-                    const EncoderParameters* params) const {
-  if (!impl_) return Status::InvalidParameter;
-  const Impl& impl = *impl_;
+namespace {
+
+// Encodes the picture through writer, which knows where to; it opens a file
+// it was given by name only when writing.
+Status WriteImage(const Bitmap::Impl& impl, QImageWriter& writer, const CLSID& encoder,
+                  const EncoderParameters* params) {
   if (CreationStatusOf(impl) != Status::Ok) return CreationStatusOf(impl);
   const char* format = WriterFormatFor(encoder);
   if (format == nullptr) return Report(impl, Status::UnknownImageFormat);
@@ -137,8 +139,7 @@ Status Bitmap::Save(std::string_view utf8Path, const CLSID& encoder,
     quality = static_cast<int>(*params->Quality);
   }
   try {
-    QImageWriter writer(QString::fromUtf8(utf8Path.data(), static_cast<qsizetype>(utf8Path.size())),
-                        format);
+    writer.setFormat(format);
     if (encoder == kJpegEncoderClsid) writer.setQuality(quality);
     if (writer.write(ImageOf(impl))) return Report(impl, Status::Ok);
     switch (writer.error()) {
@@ -153,6 +154,34 @@ Status Bitmap::Save(std::string_view utf8Path, const CLSID& encoder,
     return Report(impl, Status::OutOfMemory);
   } catch (...) {
     return Report(impl, Status::GenericError);
+  }
+}
+
+}  // namespace
+
+Status Bitmap::Save(std::string_view utf8Path, const CLSID& encoder,
+                    const EncoderParameters* params) const {
+  if (!impl_) return Status::InvalidParameter;
+  try {
+    QImageWriter writer(
+        QString::fromUtf8(utf8Path.data(), static_cast<qsizetype>(utf8Path.size())));
+    return WriteImage(*impl_, writer, encoder, params);
+  } catch (const std::bad_alloc&) {
+    return Report(*impl_, Status::OutOfMemory);
+  }
+}
+
+Status Bitmap::Save(int fd, const CLSID& encoder, const EncoderParameters* params) const {
+  if (!impl_ || fd < 0) return Status::InvalidParameter;
+  try {
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+      return Report(*impl_, Status::Win32Error);
+    }
+    QImageWriter writer(&file, QByteArray());
+    return WriteImage(*impl_, writer, encoder, params);
+  } catch (const std::bad_alloc&) {
+    return Report(*impl_, Status::OutOfMemory);
   }
 }
 

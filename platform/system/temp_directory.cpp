@@ -67,13 +67,18 @@ OpenDirectory OpenDirectory::Duplicate() const {
 }
 
 FileError OpenDirectory::CreateFile(std::string_view name) const {
+  return CreateFileForWriting(name).error;
+}
+
+FileResult<UniqueFd> OpenDirectory::CreateFileForWriting(std::string_view name) const {
   if (fd_ < 0 || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != name.npos) {
-    return FileError::InvalidArgument;
+    return FileResult<UniqueFd>::Failure(FileError::InvalidArgument);
   }
   const std::string text(name);
   UniqueFd file(openat(Fd(), text.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                        S_IRUSR | S_IWUSR));
-  return file.Valid() ? FileError::None : FileErrorFromErrno(errno);
+  if (!file.Valid()) return FileResult<UniqueFd>::Failure(FileErrorFromErrno(errno));
+  return FileResult<UniqueFd>::Success(std::move(file));
 }
 
 FileError OpenDirectory::RemoveFile(std::string_view name) const {
@@ -83,10 +88,6 @@ FileError OpenDirectory::RemoveFile(std::string_view name) const {
   const std::string text(name);
   if (unlinkat(Fd(), text.c_str(), 0) == 0 || errno == ENOENT) return FileError::None;
   return FileErrorFromErrno(errno);
-}
-
-std::string OpenDirectory::PathThroughDescriptor(std::string_view name) const {
-  return "/proc/self/fd/" + std::to_string(Fd()) + "/" + std::string(name);
 }
 
 DirectoryResult OpenDirectoryAt(std::string_view path) {

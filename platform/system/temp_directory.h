@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/system/file_error.h"
+#include "platform/system/unique_fd.h"
 
 namespace varn::system {
 
@@ -45,11 +46,10 @@ class OpenDirectory {
 
   // Creates the file `name` exclusively, empty, mode 0600, never through a link.
   FileError CreateFile(std::string_view name) const;
+  // The same, open for writing: the caller writes through the descriptor.
+  FileResult<UniqueFd> CreateFileForWriting(std::string_view name) const;
   // Removes `name`; a name already gone is no failure.
   FileError RemoveFile(std::string_view name) const;
-  // A path that reaches `name` in this very directory, for interfaces that
-  // take only paths: it goes through the descriptor, not the directory's name.
-  std::string PathThroughDescriptor(std::string_view name) const;
 
  private:
   int fd_ = -1;

@@ -1,5 +1,4 @@
-// An owned POSIX file descriptor, closed when it goes out of scope. Internal
-// to the system layer's implementation files.
+// An owned POSIX file descriptor, closed when it goes out of scope.
 #pragma once
 
 #include <unistd.h>

@@ -158,7 +158,9 @@ TEST(TempPath, FilesAreMadeAndRemovedThroughTheCheckedDirectory) {
 
   EXPECT_EQ(checked.value.CreateFile("a.tmp"), FileError::None);
   EXPECT_EQ(checked.value.CreateFile("a.tmp"), FileError::AlreadyExists);
-  std::ofstream(checked.value.PathThroughDescriptor("b.png")) << "picture";
+  const auto written = checked.value.CreateFileForWriting("b.png");
+  ASSERT_TRUE(written);
+  EXPECT_EQ(::write(written.value.Get(), "picture", 7), 7);
   EXPECT_EQ(ModeOf(name + ".moved/a.tmp") & 07777, 0600u);
   EXPECT_TRUE(S_ISREG(ModeOf(name + ".moved/b.png")));
   EXPECT_TRUE(std::filesystem::is_empty(name));
