@@ -26,6 +26,7 @@
 #include "common/form_part.h"
 #include "common/form_upload.h"
 #include "platform/http/upload_text_codec.h"
+#include "tests/support/loopback_listener.h"
 
 extern char** environ;
 
@@ -39,15 +40,7 @@ constexpr std::size_t kFileBytes = std::size_t{50} * 1000 * 1000;
 class Sink {
  public:
   Sink() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listenFd_, 8);
-    socklen_t length = sizeof address;
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listenFd_ = testing::ListenOnLoopback(&port_, 8);
     thread_ = std::thread([this] { AcceptLoop(); });
   }
   ~Sink() {

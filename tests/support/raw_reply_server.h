@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/loopback_listener.h"
+
 namespace varn::test {
 
 enum class ReplyEnding { Close, Reset, Hold };
@@ -37,20 +39,8 @@ struct RawReply {
 class RawReplyServer {
  public:
   explicit RawReplyServer(RawReply reply) : reply_(std::move(reply)) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (reply_.bodyPiece > 0) {
-      // Inherited by accepted connections; must be set before listen.
-      int size = 4096;
-      ::setsockopt(listenFd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listenFd_, 4);
-    socklen_t length = sizeof address;
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    // A small receive buffer makes a slowly read body hold the sender back.
+    listenFd_ = varn::testing::ListenOnLoopback(&port_, 4, reply_.bodyPiece > 0 ? 4096 : 0);
     thread_ = std::thread([this] { AcceptLoop(); });
   }
   ~RawReplyServer() {

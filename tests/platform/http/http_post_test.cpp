@@ -27,17 +27,7 @@ std::span<const std::byte> Bytes(const std::string& text) {
 // Accepts connections (the kernel does, from its backlog) and never answers.
 class SilentListener {
  public:
-  SilentListener() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 4);
-    socklen_t length = sizeof address;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
+  SilentListener() { fd_ = varn::testing::ListenOnLoopback(&port_); }
   ~SilentListener() { ::close(fd_); }
   uint16_t Port() const { return port_; }
 
