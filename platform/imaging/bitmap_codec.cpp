@@ -7,9 +7,12 @@
 #include <QImageWriter>
 #include <istream>
 #include <new>
+#include <span>
+#include <utility>
 
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/bitmap_access.h"
+#include "platform/imaging/qt_convert.h"
 
 namespace varn::imaging {
 
@@ -29,21 +32,45 @@ bool IsTooLarge(const QSize& size) {
   return int64_t{size.width()} * size.height() > kMaxBitmapPixels;
 }
 
-std::unique_ptr<Bitmap> Decode(QIODevice& device) {
-  QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
-  QImageReader reader(&device);
-  reader.setDecideFormatFromContent(true);
-  reader.setAutoTransform(false);
+// The EXIF orientation (1 to 8) of each of Qt's transformations, by value.
+constexpr int kExifOrientationOf[8] = {1, 2, 4, 3, 6, 7, 5, 8};
+
+// Checks what reader's header says; the size is the upright one when
+// orientation asks for it.
+PictureHeader CheckHeader(QImageReader& reader, DecodeOrientation orientation) {
   // Only the four picture formats; other readers (text-based ones among
   // them) would accept files that are not pictures.
-  if (!IsAcceptedFormat(reader.format())) return BitmapAccess::Failed(Status::UnknownImageFormat);
+  if (!IsAcceptedFormat(reader.format())) return {Status::UnknownImageFormat};
   // The size comes from the header alone; a header that does not give one
   // belongs to a broken file, which is not decoded either.
   const QSize declared = reader.size();
-  if (!declared.isValid() || declared.isEmpty()) {
-    return BitmapAccess::Failed(Status::UnknownImageFormat);
+  if (!declared.isValid() || declared.isEmpty()) return {Status::UnknownImageFormat};
+  if (IsTooLarge(declared)) return {Status::OutOfMemory};
+  PictureHeader header{Status::Ok, static_cast<uint32_t>(declared.width()),
+                       static_cast<uint32_t>(declared.height())};
+  if (orientation == DecodeOrientation::Upright) {
+    const int transformation = static_cast<int>(reader.transformation()) & 7;
+    header.exifOrientation = kExifOrientationOf[transformation];
+    if (transformation & QImageIOHandler::TransformationRotate90) {
+      std::swap(header.width, header.height);
+    }
   }
-  if (IsTooLarge(declared)) return BitmapAccess::Failed(Status::OutOfMemory);
+  return header;
+}
+
+void PrepareReader(QImageReader& reader, DecodeOrientation orientation) {
+  QImageReader::setAllocationLimit(kReaderAllocationLimitMb);
+  reader.setDecideFormatFromContent(true);
+  reader.setAutoTransform(orientation == DecodeOrientation::Upright);
+}
+
+std::unique_ptr<Bitmap> DecodeUnguarded(QIODevice& device, DecodeOrientation orientation) {
+  QImageReader reader(&device);
+  PrepareReader(reader, orientation);
+  // Checked before a single pixel is decoded; the reader only turns the
+  // picture after decoding it, which keeps the pixel count.
+  const PictureHeader header = CheckHeader(reader, DecodeOrientation::AsStored);
+  if (header.status != Status::Ok) return BitmapAccess::Failed(header.status);
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return BitmapAccess::Failed(Status::UnknownImageFormat);
@@ -53,11 +80,10 @@ std::unique_ptr<Bitmap> Decode(QIODevice& device) {
   return BitmapAccess::Adopt(ToStorageFormat(image, format), format);
 }
 
-std::unique_ptr<Bitmap> DecodeBytes(const QByteArray& bytes) {
-  QBuffer buffer;
-  buffer.setData(bytes);
-  if (!buffer.open(QIODevice::ReadOnly)) return BitmapAccess::Failed(Status::GenericError);
-  return Decode(buffer);
+// Reads the caller's bytes in place.
+QByteArray ViewOf(std::span<const uint8_t> bytes) {
+  return QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                 static_cast<qsizetype>(bytes.size()));
 }
 
 // Which Qt writer stands for an encoder class identifier; null when none.
@@ -72,12 +98,55 @@ const char* WriterFormatFor(const CLSID& encoder) {
 
 }  // namespace
 
+PictureHeader ReadPictureHeader(std::span<const uint8_t> bytes) {
+  try {
+    if (static_cast<int64_t>(bytes.size()) > kMaxEncodedBytes) return {Status::OutOfMemory};
+    QBuffer buffer;
+    buffer.setData(ViewOf(bytes));
+    if (!buffer.open(QIODevice::ReadOnly)) return {Status::GenericError};
+    QImageReader reader(&buffer);
+    PrepareReader(reader, DecodeOrientation::Upright);
+    return CheckHeader(reader, DecodeOrientation::Upright);
+  } catch (const std::bad_alloc&) {
+    return {Status::OutOfMemory};
+  } catch (...) {
+    return {Status::GenericError};
+  }
+}
+
+std::unique_ptr<Bitmap> DecodePicture(QIODevice& device, DecodeOrientation orientation) {
+  try {
+    return DecodeUnguarded(device, orientation);
+  } catch (const std::bad_alloc&) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  } catch (...) {
+    return BitmapAccess::Failed(Status::GenericError);
+  }
+}
+
+std::unique_ptr<Bitmap> DecodePicture(std::span<const uint8_t> bytes,
+                                      DecodeOrientation orientation) {
+  try {
+    if (static_cast<int64_t>(bytes.size()) > kMaxEncodedBytes) {
+      return BitmapAccess::Failed(Status::OutOfMemory);
+    }
+    QBuffer buffer;
+    buffer.setData(ViewOf(bytes));
+    if (!buffer.open(QIODevice::ReadOnly)) return BitmapAccess::Failed(Status::GenericError);
+    return DecodeUnguarded(buffer, orientation);
+  } catch (const std::bad_alloc&) {
+    return BitmapAccess::Failed(Status::OutOfMemory);
+  } catch (...) {
+    return BitmapAccess::Failed(Status::GenericError);
+  }
+}
+
 std::unique_ptr<Bitmap> Bitmap::FromFile(std::string_view utf8Path) {
   try {
     QFile file(QString::fromUtf8(utf8Path.data(), static_cast<qsizetype>(utf8Path.size())));
     if (!file.exists()) return BitmapAccess::Failed(Status::FileNotFound);
     if (!file.open(QIODevice::ReadOnly)) return BitmapAccess::Failed(Status::Win32Error);
-    return Decode(file);
+    return DecodeUnguarded(file, DecodeOrientation::AsStored);
   } catch (const std::bad_alloc&) {
     return BitmapAccess::Failed(Status::OutOfMemory);
   } catch (...) {
@@ -97,7 +166,9 @@ std::unique_ptr<Bitmap> Bitmap::FromStream(std::istream& stream) {
       bytes.append(chunk, static_cast<qsizetype>(got));
     }
     if (stream.bad()) return BitmapAccess::Failed(Status::Win32Error);
-    return DecodeBytes(bytes);
+    return DecodePicture(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   static_cast<size_t>(bytes.size())),
+                         DecodeOrientation::AsStored);
   } catch (const std::bad_alloc&) {
     return BitmapAccess::Failed(Status::OutOfMemory);
   } catch (...) {
@@ -106,19 +177,7 @@ std::unique_ptr<Bitmap> Bitmap::FromStream(std::istream& stream) {
 }
 
 std::unique_ptr<Bitmap> Bitmap::FromMemory(std::span<const uint8_t> bytes) {
-  try {
-    if (static_cast<int64_t>(bytes.size()) > kMaxEncodedBytes) {
-      return BitmapAccess::Failed(Status::OutOfMemory);
-    }
-    // Reads the caller's bytes in place.
-    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<qsizetype>(bytes.size()));
-    return DecodeBytes(view);
-  } catch (const std::bad_alloc&) {
-    return BitmapAccess::Failed(Status::OutOfMemory);
-  } catch (...) {
-    return BitmapAccess::Failed(Status::GenericError);
-  }
+  return DecodePicture(bytes, DecodeOrientation::AsStored);
 }
 
 namespace {

@@ -10,79 +10,23 @@
 
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/image_codec.h"
+#include "tests/platform/imaging/picture_bytes.h"
 #include "tests/platform/imaging/pixel_helpers.h"
 
 namespace varn::imaging {
 namespace {
 
+using testing::BmpHeader;
 using testing::ChannelsNear;
 using testing::FillTagged;
 using testing::PixelAt;
+using testing::PngHeader;
+using testing::ReadFile;
 using testing::ScratchDir;
 using testing::Tag;
+using testing::WriteFile;
 
 std::string PathOf(const std::string& name) { return (ScratchDir() / name).string(); }
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void AppendBigEndian(std::string& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
-}
-
-void AppendLittleEndian(std::string& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
-}
-
-uint32_t Crc32(const std::string& bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-void AppendChunk(std::string& png, const std::string& typeAndData) {
-  AppendBigEndian(png, static_cast<uint32_t>(typeAndData.size() - 4));
-  png += typeAndData;
-  AppendBigEndian(png, Crc32(typeAndData));
-}
-
-// A PNG whose header claims the size, with a few bytes of pixel data only.
-std::string PngHeader(uint32_t width, uint32_t height) {
-  std::string header = "IHDR";
-  AppendBigEndian(header, width);
-  AppendBigEndian(header, height);
-  header += std::string("\x08\x06\x00\x00\x00", 5);
-  std::string png = "\x89PNG\r\n\x1a\n";
-  AppendChunk(png, header);
-  AppendChunk(png, std::string("IDAT\x78\x9c\x63\x00\x00", 9));
-  AppendChunk(png, "IEND");
-  return png;
-}
-
-// A 24-bit BMP header claiming the size, followed by a few pixel bytes only.
-std::string BmpHeader(int32_t width, int32_t height) {
-  std::string bmp = "BM";
-  AppendLittleEndian(bmp, 54 + 16, 4);
-  AppendLittleEndian(bmp, 0, 4);
-  AppendLittleEndian(bmp, 54, 4);
-  AppendLittleEndian(bmp, 40, 4);
-  AppendLittleEndian(bmp, static_cast<uint32_t>(width), 4);
-  AppendLittleEndian(bmp, static_cast<uint32_t>(height), 4);
-  AppendLittleEndian(bmp, 1, 2);
-  AppendLittleEndian(bmp, 24, 2);
-  AppendLittleEndian(bmp, 0, 4);
-  for (int field = 0; field < 5; ++field) AppendLittleEndian(bmp, 0, 4);
-  return bmp + std::string(16, '\0');
-}
 
 // One red pixel, no transparency.
 const std::string kRedGif(
