@@ -8,6 +8,8 @@ constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_CANCELMODE = 0x001F;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
@@ -25,6 +27,34 @@ constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
+
+// wParam of the key messages: the virtual key. Letters and digits are their
+// upper-case ASCII codes. The messages carry no modifier state; a control
+// that cares follows VK_SHIFT's own key messages.
+constexpr WPARAM VK_BACK = 0x08;
+constexpr WPARAM VK_TAB = 0x09;
+constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_SHIFT = 0x10;
+constexpr WPARAM VK_CONTROL = 0x11;
+constexpr WPARAM VK_MENU = 0x12;
+constexpr WPARAM VK_ESCAPE = 0x1B;
+constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_PRIOR = 0x21;
+constexpr WPARAM VK_NEXT = 0x22;
+constexpr WPARAM VK_END = 0x23;
+constexpr WPARAM VK_HOME = 0x24;
+constexpr WPARAM VK_LEFT = 0x25;
+constexpr WPARAM VK_UP = 0x26;
+constexpr WPARAM VK_RIGHT = 0x27;
+constexpr WPARAM VK_DOWN = 0x28;
+constexpr WPARAM VK_DELETE = 0x2E;
+
+// lParam of the key messages: the repeat count in the low 16 bits, the key's
+// previous state in bit 30 (set for an auto-repeat and for every release) and
+// the transition in bit 31 (set for a release).
+constexpr LPARAM kKeyRepeatOnce = 0x0001;
+constexpr LPARAM kKeyPreviousDown = LPARAM{1} << 30;
+constexpr LPARAM kKeyReleased = LPARAM{1} << 31;
 
 // wParam of WM_SIZE.
 constexpr WPARAM SIZE_RESTORED = 0;
