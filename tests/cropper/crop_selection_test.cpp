@@ -4,13 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-#include "platform/ui/rect_ops.h"
-
-inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
-  return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
+#include "tests/cropper/geometry_printing.h"
 
 namespace varn::cropper {
 namespace {

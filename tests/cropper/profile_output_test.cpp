@@ -3,13 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-namespace varn::imaging {
-inline std::ostream& operator<<(std::ostream& out, const Rect& r) {
-  return out << "{" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << "}";
-}
-}  // namespace varn::imaging
+#include "tests/cropper/geometry_printing.h"
 
 namespace varn::cropper {
 namespace {
