@@ -1,9 +1,5 @@
 #include "platform/ui/clipped_draw.h"
 
-#include <cstring>
-#include <new>
-#include <vector>
-
 #include "platform/ui/rect_ops.h"
 
 namespace varn::ui {
@@ -26,7 +22,7 @@ bool IsUsableSurface(const VarnSurface& surface) {
 }
 
 HRESULT DrawClipped(VarnSurface& target, const RECT& bounds,
-                    const std::function<void(const DrawContext&)>& paint) {
+                    const std::function<void(const DrawContext&)>& paint, bool paintsOpaque) {
   if (!IsUsableSurface(target)) return E_INVALIDARG;
   const RECT area = Intersect(bounds, RECT{0, 0, target.width, target.height});
   if (IsEmpty(area)) return S_OK;
@@ -34,23 +30,12 @@ HRESULT DrawClipped(VarnSurface& target, const RECT& bounds,
   const int32_t height = Height(area);
   if (int64_t{width} * height > kMaxDrawPixels) return E_INVALIDARG;
 
-  std::vector<uint32_t> scratch;
-  try {
-    scratch.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  // Starts as what the target shows, so parts the control leaves alone stay.
+  VarnSurface view{Row(target, area.top) + area.left, width, height, target.stride};
+  paint(DrawContext{&view, bounds, POINT{area.left, area.top}});
+  if (paintsOpaque) return S_OK;
   for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(&scratch[static_cast<std::size_t>(y) * width],
-                Row(target, area.top + y) + area.left, static_cast<std::size_t>(width) * 4);
-  }
-  VarnSurface surface{scratch.data(), width, height, width * 4};
-  paint(DrawContext{&surface, bounds, POINT{area.left, area.top}});
-  for (int32_t y = 0; y < height; ++y) {
-    const uint32_t* from = &scratch[static_cast<std::size_t>(y) * width];
-    uint32_t* to = Row(target, area.top + y) + area.left;
-    for (int32_t x = 0; x < width; ++x) to[x] = from[x] | kOpaque;
+    uint32_t* row = Row(view, y);
+    for (int32_t x = 0; x < width; ++x) row[x] |= kOpaque;
   }
   return S_OK;
 }

@@ -155,6 +155,9 @@ class ControlBase : public IOleObject,
   virtual MessageReply ProcessWindowMessage(const WindowMessage& message);
   // Paints the control; the same code serves window paints and Draw.
   virtual void OnDraw(const DrawContext& context) = 0;
+  // True when OnDraw writes every pixel of its surface opaque; Draw then
+  // leaves them as painted instead of making them opaque afterwards.
+  virtual bool DrawsOpaquePixels() const { return false; }
 
   // Dialogs owned by the control's top-level window, through the host's dialog
   // service when it offers one.

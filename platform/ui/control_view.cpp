@@ -18,8 +18,9 @@ HRESULT ControlBase::Draw(DWORD drawAspect, LONG index, void* /*aspect*/,
   AddSelf();
   HRESULT hr = S_OK;
   try {
-    hr = DrawClipped(*static_cast<VarnSurface*>(hdcDraw), *bounds,
-                     [this](const DrawContext& context) { OnDraw(context); });
+    hr = DrawClipped(
+        *static_cast<VarnSurface*>(hdcDraw), *bounds,
+        [this](const DrawContext& context) { OnDraw(context); }, DrawsOpaquePixels());
   } catch (const std::bad_alloc&) {
     hr = E_OUTOFMEMORY;
   } catch (...) {

@@ -10,7 +10,10 @@ namespace varn::ui {
 // client area for a window paint, the container's rectangle for a Draw. Client
 // point (x, y) is surface pixel (x - origin.x, y - origin.y); the surface
 // covers only the part of the bounds that will reach the target, and anything
-// drawn outside it is dropped. Pixels are opaque 0xFFRRGGBB.
+// drawn outside it is dropped. Its rows are the target's own, drawn in place:
+// pixels the control leaves alone keep what the target showed, so a control
+// may paint only the part of the surface that changed. Pixels are opaque
+// 0xFFRRGGBB.
 struct DrawContext {
   VarnSurface* surface;
   RECT bounds;
