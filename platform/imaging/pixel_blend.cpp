@@ -1,0 +1,215 @@
+#include "platform/imaging/pixel_blend.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VARN_BLEND_X86 1
+#endif
+
+namespace varn::imaging {
+
+namespace {
+
+// x / 255 rounded to the nearest for 0 <= x <= 255 * 255.
+constexpr uint32_t DivideBy255(uint32_t x) {
+  const uint32_t t = x + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+constexpr uint32_t Channel(uint32_t pixel, int shift) { return (pixel >> shift) & 0xFF; }
+
+}  // namespace
+
+uint32_t BlendOverOpaquePixel(uint32_t source, uint32_t dest) {
+  const uint32_t alpha = source >> 24;
+  if (alpha == 0) return dest | 0xFF000000u;
+  if (alpha == 255) return source;
+  const uint32_t rest = 255 - alpha;
+  uint32_t result = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    result |= DivideBy255(Channel(source, shift) * alpha + Channel(dest, shift) * rest) << shift;
+  }
+  return result;
+}
+
+uint32_t BlendPremultipliedOverPixel(uint32_t source, uint32_t dest) {
+  const uint32_t rest = 255 - (source >> 24);
+  uint32_t result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t sum = Channel(source, shift) + DivideBy255(Channel(dest, shift) * rest);
+    result |= (sum < 255 ? sum : 255) << shift;
+  }
+  return result;
+}
+
+uint32_t AccumulatePremultipliedPixel(uint32_t source, uint32_t dest) {
+  const uint32_t alpha = source >> 24;
+  uint32_t premultiplied = alpha << 24;
+  for (int shift = 0; shift < 24; shift += 8) {
+    premultiplied |= DivideBy255(Channel(source, shift) * alpha) << shift;
+  }
+  return BlendPremultipliedOverPixel(premultiplied, dest);
+}
+
+namespace {
+
+void BlendOverOpaqueScalar(const uint32_t* source, uint32_t* dest, int32_t count) {
+  for (int32_t x = 0; x < count; ++x) {
+    const uint32_t alpha = source[x] >> 24;
+    if (alpha != 0) dest[x] = BlendOverOpaquePixel(source[x], dest[x]);
+  }
+}
+
+void BlendPremultipliedOverScalar(const uint32_t* source, uint32_t* dest, int32_t count) {
+  for (int32_t x = 0; x < count; ++x) {
+    if (source[x] != 0) dest[x] = BlendPremultipliedOverPixel(source[x], dest[x]);
+  }
+}
+
+void AccumulatePremultipliedScalar(const uint32_t* source, uint32_t* dest, int32_t count) {
+  for (int32_t x = 0; x < count; ++x) {
+    if ((source[x] >> 24) != 0) dest[x] = AccumulatePremultipliedPixel(source[x], dest[x]);
+  }
+}
+
+#ifdef VARN_BLEND_X86
+
+#define VARN_AVX2 __attribute__((target("avx2")))
+
+// Each pixel's alpha in all four of its bytes.
+VARN_AVX2 inline __m256i SpreadAlpha(__m256i pixels) {
+  const __m256i shuffle = _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15,
+                                           3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
+  return _mm256_shuffle_epi8(pixels, shuffle);
+}
+
+// DivideBy255 on sixteen 16-bit lanes.
+VARN_AVX2 inline __m256i DivideBy255x16(__m256i x) {
+  const __m256i t = _mm256_add_epi16(x, _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+// Bytes of a times bytes of b, divided by 255, as bytes again.
+VARN_AVX2 inline __m256i MultiplyBytes(__m256i a, __m256i b) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lo =
+      _mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero));
+  const __m256i hi =
+      _mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero));
+  return _mm256_packus_epi16(DivideBy255x16(lo), DivideBy255x16(hi));
+}
+
+VARN_AVX2 void BlendOverOpaqueAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
+  const __m256i zero = _mm256_setzero_si256();
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
+    if (_mm256_testz_si256(s, alphaMask)) continue;
+    auto* to = reinterpret_cast<__m256i*>(dest + x);
+    const __m256i alphas = _mm256_and_si256(s, alphaMask);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1) {
+      _mm256_storeu_si256(to, s);
+      continue;
+    }
+    const __m256i d = _mm256_loadu_si256(to);
+    const __m256i a = SpreadAlpha(s);
+    const __m256i rest = _mm256_xor_si256(a, ones);
+    const __m256i lo = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(a, zero)),
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(rest, zero)));
+    const __m256i hi = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(a, zero)),
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(rest, zero)));
+    __m256i blended = _mm256_packus_epi16(DivideBy255x16(lo), DivideBy255x16(hi));
+    blended = _mm256_or_si256(blended, alphaMask);
+    // Transparent source pixels leave the destination as it was, made opaque.
+    const __m256i keep = _mm256_cmpeq_epi32(alphas, zero);
+    _mm256_storeu_si256(to, _mm256_blendv_epi8(blended, _mm256_or_si256(d, alphaMask), keep));
+  }
+  BlendOverOpaqueScalar(source + x, dest + x, count - x);
+}
+
+VARN_AVX2 void BlendPremultipliedOverAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
+    if (_mm256_testz_si256(s, ones)) continue;
+    auto* to = reinterpret_cast<__m256i*>(dest + x);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(s, alphaMask), alphaMask)) == -1) {
+      _mm256_storeu_si256(to, s);
+      continue;
+    }
+    const __m256i d = _mm256_loadu_si256(to);
+    const __m256i rest = _mm256_xor_si256(SpreadAlpha(s), ones);
+    _mm256_storeu_si256(to, _mm256_adds_epu8(s, MultiplyBytes(d, rest)));
+  }
+  BlendPremultipliedOverScalar(source + x, dest + x, count - x);
+}
+
+VARN_AVX2 void AccumulatePremultipliedAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
+  int32_t x = 0;
+  for (; x + 8 <= count; x += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
+    if (_mm256_testz_si256(s, alphaMask)) continue;
+    auto* to = reinterpret_cast<__m256i*>(dest + x);
+    const __m256i alphas = _mm256_and_si256(s, alphaMask);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1) {
+      _mm256_storeu_si256(to, s);
+      continue;
+    }
+    const __m256i a = SpreadAlpha(s);
+    // Colour times alpha, the alpha byte itself kept.
+    const __m256i premultiplied = _mm256_blendv_epi8(MultiplyBytes(s, a), s, alphaMask);
+    const __m256i d = _mm256_loadu_si256(to);
+    const __m256i rest = _mm256_xor_si256(a, ones);
+    _mm256_storeu_si256(to, _mm256_adds_epu8(premultiplied, MultiplyBytes(d, rest)));
+  }
+  AccumulatePremultipliedScalar(source + x, dest + x, count - x);
+}
+
+bool DetectAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+const bool kHasAvx2 = DetectAvx2();
+
+#endif
+
+}  // namespace
+
+bool HasVectorBlend() {
+#ifdef VARN_BLEND_X86
+  return kHasAvx2;
+#else
+  return false;
+#endif
+}
+
+void BlendOverOpaque(const uint32_t* source, uint32_t* dest, int32_t count) {
+#ifdef VARN_BLEND_X86
+  if (kHasAvx2) return BlendOverOpaqueAvx2(source, dest, count);
+#endif
+  BlendOverOpaqueScalar(source, dest, count);
+}
+
+void BlendPremultipliedOver(const uint32_t* source, uint32_t* dest, int32_t count) {
+#ifdef VARN_BLEND_X86
+  if (kHasAvx2) return BlendPremultipliedOverAvx2(source, dest, count);
+#endif
+  BlendPremultipliedOverScalar(source, dest, count);
+}
+
+void AccumulatePremultiplied(const uint32_t* source, uint32_t* dest, int32_t count) {
+#ifdef VARN_BLEND_X86
+  if (kHasAvx2) return AccumulatePremultipliedAvx2(source, dest, count);
+#endif
+  AccumulatePremultipliedScalar(source, dest, count);
+}
+
+}  // namespace varn::imaging
