@@ -17,6 +17,7 @@
 #include "common/imaging_startup.h"
 #include "drawing/drawing_document.h"
 #include "drawing/recent_colors.h"
+#include "drawing/stroke_layer.h"
 #include "drawing/tool_types.h"
 #include "platform/com/identifiers.h"
 #include "platform/imaging/bitmap.h"
@@ -194,6 +195,9 @@ class CDrawingControl final
  protected:
   ui::MessageReply ProcessWindowMessage(const ui::WindowMessage& message) override;
   void OnDraw(const ui::DrawContext& context) override;
+  // Every pixel of the bounds is painted opaque, so Draw needs no pass to
+  // make them so.
+  bool DrawsOpaquePixels() const override { return true; }
 
  private:
   enum class Axis { kWidth, kHeight };
@@ -213,6 +217,16 @@ class CDrawingControl final
   // Acts on a pointer handler's answer: capture, release, events, repaint,
   // colour pick, in that order.
   void ApplyToolResult(ToolResult result, imaging::PointF position);
+  // A pen gesture kept in strokeLayer_: starts it after the press, adds the
+  // move's segment and repaints only what the segment changed. Returns the
+  // result left for ApplyToolResult.
+  ToolResult TrackStroke(ToolResult result, imaging::PointF position, bool press);
+  // The pen gesture's mask while it stands for the state's pen, else null.
+  const StrokeLayer* ActiveStroke() {
+    return strokeLayer_.Serves(Current()) ? &strokeLayer_ : nullptr;
+  }
+  // Marks a canvas rectangle for repainting, in client pixels by the zoom.
+  void RepaintCanvasRect(const imaging::Rect& rect);
   void PickColor(imaging::PointF position);
   void ForgetGesture();
 
@@ -240,6 +254,8 @@ class CDrawingControl final
   std::unique_ptr<imaging::Bitmap> backBuffer_;
   int32_t zoom_ = 1;
   std::vector<imaging::PointF> strokePoints_;
+  // The running pen gesture's pixels; inactive between gestures.
+  StrokeLayer strokeLayer_;
   bool captured_ = false;
   RecentColors recentColors_;
   std::u16string cookie_;

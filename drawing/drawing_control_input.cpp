@@ -1,5 +1,7 @@
 // The drawing board's window: mouse messages to the tools' pointer handlers,
 // their answers to capture, events and repaints, and the paint itself.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "drawing/drawing_control.h"
@@ -50,7 +52,8 @@ MessageReply CDrawingControl::OnEraseBackground(const WindowMessage& /*message*/
 
 MessageReply CDrawingControl::OnLButtonDown(const WindowMessage& message) {
   const PointF position = CanvasPosition(message.lParam);
-  ApplyToolResult(OnToolDown(Current(), strokePoints_, position), position);
+  const ToolResult result = OnToolDown(Current(), strokePoints_, position);
+  ApplyToolResult(TrackStroke(result, position, true), position);
   return Handled(0);
 }
 
@@ -58,8 +61,33 @@ MessageReply CDrawingControl::OnLButtonDown(const WindowMessage& message) {
 MessageReply CDrawingControl::OnMouseMove(const WindowMessage& message) {
   if (!captured_) return Handled(0);
   const PointF position = CanvasPosition(message.lParam);
-  ApplyToolResult(OnToolMove(Current(), strokePoints_, position), position);
+  const ToolResult result = OnToolMove(Current(), strokePoints_, position);
+  ApplyToolResult(TrackStroke(result, position, false), position);
   return Handled(0);
+}
+
+ToolResult CDrawingControl::TrackStroke(ToolResult result, PointF position, bool press) {
+  if (press) {
+    strokeLayer_.End();
+    if (Current().toolType != kToolPen || (result & kCapture) == 0 || captured_ ||
+        strokePoints_.size() != 1) {
+      return result;
+    }
+    strokeLayer_.Begin(Current(), position);
+    return result;
+  }
+  if ((result & kRedraw) == 0 || !strokeLayer_.Serves(Current())) return result;
+  RepaintCanvasRect(strokeLayer_.Extend(position));
+  return result & ~kRedraw;
+}
+
+void CDrawingControl::RepaintCanvasRect(const imaging::Rect& rect) {
+  if (rect.IsEmptyArea()) return;
+  auto scaled = [this](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v * zoom_, INT32_MIN, INT32_MAX));
+  };
+  Window().InvalidateRect(
+      RECT{scaled(rect.X), scaled(rect.Y), scaled(rect.Right()), scaled(rect.Bottom())});
 }
 
 MessageReply CDrawingControl::OnLButtonUp(const WindowMessage& message) {
@@ -92,6 +120,7 @@ MessageReply CDrawingControl::OnCancelMode(const WindowMessage& /*message*/) {
 
 void CDrawingControl::ForgetGesture() {
   std::vector<PointF>().swap(strokePoints_);
+  strokeLayer_.End();
   captured_ = false;
   Window().ReleaseCapture();
 }
@@ -112,24 +141,50 @@ void CDrawingControl::ApplyToolResult(ToolResult result, PointF position) {
   if ((result & kPickColor) != 0) PickColor(position);
 }
 
-// Reads what the last paint left in the back buffer; outside it the colour
-// is black.
+// Reads what the board shows at the position, rendered into the back
+// buffer; outside it the colour is black.
 void CDrawingControl::PickColor(PointF position) {
   const int32_t x = TruncateCoordinate(position.X);
   const int32_t y = TruncateCoordinate(position.Y);
+  Render(Current(), *backBuffer_, strokePoints_, RenderMode::Screen, ActiveStroke());
   imaging::ARGB pixel = 0xFF000000u;
   if (backBuffer_->GetPixel(x, y, &pixel) != imaging::Status::Ok) pixel = 0xFF000000u;
   Current().colour = pixel & 0x00FFFFFFu;
   Fire(kOnUpdateColor);
 }
 
+// Bounds of the canvas's own size take the canvas pixel for pixel: the part
+// on the surface is composed straight into it. Other bounds get the canvas
+// stretched over them through the back buffer.
 void CDrawingControl::OnDraw(const ui::DrawContext& context) {
-  Render(Current(), *backBuffer_, strokePoints_, RenderMode::Screen);
+  const RECT& bounds = context.bounds;
+  CDrawingState& state = Current();
+  if (int64_t{bounds.right} - bounds.left == state.canvasWidth &&
+      int64_t{bounds.bottom} - bounds.top == state.canvasHeight) {
+    const VarnSurface& surface = *context.surface;
+    // Surface pixel (0, 0) is client (origin), canvas (origin - bounds corner).
+    const int64_t left = int64_t{context.origin.x} - bounds.left;
+    const int64_t top = int64_t{context.origin.y} - bounds.top;
+    const int64_t areaLeft = std::max<int64_t>(left, 0);
+    const int64_t areaTop = std::max<int64_t>(top, 0);
+    const int64_t areaRight = std::min<int64_t>(left + surface.width, state.canvasWidth);
+    const int64_t areaBottom = std::min<int64_t>(top + surface.height, state.canvasHeight);
+    if (areaRight <= areaLeft || areaBottom <= areaTop) return;
+    auto* corner = reinterpret_cast<uint8_t*>(surface.pixels) +
+                   (areaTop - top) * static_cast<int64_t>(surface.stride) + (areaLeft - left) * 4;
+    const VarnSurface rows{reinterpret_cast<uint32_t*>(corner),
+                           static_cast<int32_t>(areaRight - areaLeft),
+                           static_cast<int32_t>(areaBottom - areaTop), surface.stride};
+    const imaging::Rect area{static_cast<int32_t>(areaLeft), static_cast<int32_t>(areaTop),
+                             rows.width, rows.height};
+    RenderArea(state, rows, area, strokePoints_, RenderMode::Screen, ActiveStroke());
+    return;
+  }
+  Render(state, *backBuffer_, strokePoints_, RenderMode::Screen, ActiveStroke());
   imaging::Graphics graphics(*context.surface);
   graphics.TranslateTransform(static_cast<float>(-context.origin.x),
                               static_cast<float>(-context.origin.y));
   graphics.SetInterpolationMode(imaging::InterpolationMode::NearestNeighbor);
-  const RECT& bounds = context.bounds;
   const imaging::Rect dest{bounds.left, bounds.top, bounds.right - bounds.left,
                            bounds.bottom - bounds.top};
   graphics.DrawImage(*backBuffer_, dest, 0, 0, static_cast<int32_t>(backBuffer_->GetWidth()),
