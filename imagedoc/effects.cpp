@@ -40,12 +40,33 @@ uint8_t ClampByte(int64_t value) {
 // Sums that stay within this bound fit 16-bit lanes together with the offset.
 constexpr int64_t kMaxShortSum = 16000;
 
+// A row is done in blocks of kBlockBytes output bytes. Each block first sums
+// its three source rows per kernel column over kBlockSpan bytes starting
+// kBlockLead before it, then adds the column sums left, centre and right of
+// every output byte. Both loops have fixed counts that fill whole vectors at
+// any width the compiler picks.
+constexpr int32_t kBlockBytes = 128;
+constexpr int32_t kBlockLead = 16;
+constexpr int32_t kBlockSpan = kBlockBytes + 2 * kBlockLead;
+// Zeroed bytes around each saved row, so a block may read past its ends.
+constexpr int32_t kRowPadBefore = kBlockLead;
+constexpr int32_t kRowPadAfter = kBlockSpan;
+
 // A kernel whose sums all fit 16-bit lanes, with the division by the divisor
 // as a multiply and shift that is exact over every sum the weights can reach.
 struct ShortKernel {
-  // Negated when the divisor is negative, so that only |divisor| divides.
-  std::array<int16_t, 9> weights{};
-  // trunc(a / |divisor|) == ((2a * magic) >> 16) >> shift for 0 <= a <= reach.
+  // columns[c][r]: column c (left, centre, right), row r (above, centre,
+  // below); negated when the divisor is negative, so that only |divisor|
+  // divides.
+  std::array<std::array<int16_t, 3>, 3> columns{};
+  // Left column equal to the right one: its sums serve both sides.
+  bool mirrored = false;
+  // A negative sum can give a visible value (a positive offset), so its
+  // quotient must truncate toward zero; otherwise every negative sum ends as
+  // 0 and counts as 0.
+  bool signedQuotient = false;
+  // trunc(a / |divisor|) == ((a << shift) * magic) >> 16 for 0 <= a <= reach:
+  // one 16-bit high multiply.
   uint16_t magic = 0;
   int32_t shift = 0;
   // Clamped to a range that gives the same results and cannot overflow.
@@ -54,22 +75,29 @@ struct ShortKernel {
 
 std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
   int64_t reach = 0;
-  for (int32_t weight : matrix.weights) reach += (weight < 0 ? -int64_t{weight} : weight) * 255;
+  int64_t negativeReach = 0;
+  for (int32_t weight : matrix.weights) {
+    reach += (weight < 0 ? -int64_t{weight} : weight) * 255;
+    if ((weight < 0) != (matrix.divisor < 0)) negativeReach += 1;
+  }
   if (reach > kMaxShortSum) return std::nullopt;
   const int64_t divisor = matrix.divisor < 0 ? -int64_t{matrix.divisor} : matrix.divisor;
 
   ShortKernel kernel;
   for (size_t k = 0; k < 9; ++k) {
     const int32_t weight = matrix.divisor < 0 ? -matrix.weights[k] : matrix.weights[k];
-    kernel.weights[k] = static_cast<int16_t>(weight);
+    kernel.columns[k % 3][k / 3] = static_cast<int16_t>(weight);
   }
+  kernel.mirrored = kernel.columns[0] == kernel.columns[2];
+  // The multiplier is rounded up; one more bit of a (pre-shifted) makes room
+  // for a divisor of 1, whose multiplier would be 65536.
   bool found = false;
-  for (int32_t shift = 15; shift >= 0 && !found; --shift) {
-    const int64_t magic = ((int64_t{1} << (15 + shift)) + divisor - 1) / divisor;
+  for (int32_t shift = 0; shift <= 1 && !found && (reach << shift) <= 0xFFFF; ++shift) {
+    const int64_t magic = ((int64_t{1} << (16 - shift)) + divisor - 1) / divisor;
     if (magic > 0xFFFF) continue;
     found = true;
     for (int64_t a = 0; a <= reach && found; ++a) {
-      found = (((2 * a * magic) >> 16) >> shift) == a / divisor;
+      found = (((a << shift) * magic) >> 16) == a / divisor;
     }
     if (found) {
       kernel.magic = static_cast<uint16_t>(magic);
@@ -80,39 +108,94 @@ std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
   const int64_t quotientReach = reach / divisor + 256;
   kernel.offset =
       static_cast<int16_t>(std::clamp<int64_t>(matrix.offset, -quotientReach, quotientReach));
+  kernel.signedQuotient = negativeReach > 0 && kernel.offset > 0;
   return kernel;
 }
 
 // One row of a short kernel over the bytes of the interior pixels (alpha
 // bytes included: the 24bpp lock makes them opaque again). above, centre and
-// below are the source rows, out the row written.
-[[gnu::noinline]] void ConvolveShortRow(const uint8_t* __restrict above,
-                                        const uint8_t* __restrict centre,
-                                        const uint8_t* __restrict below, uint8_t* __restrict out,
-                                        int32_t rowBytes, const ShortKernel& kernel) {
-  const int16_t w0 = kernel.weights[0], w1 = kernel.weights[1], w2 = kernel.weights[2];
-  const int16_t w3 = kernel.weights[3], w4 = kernel.weights[4], w5 = kernel.weights[5];
-  const int16_t w6 = kernel.weights[6], w7 = kernel.weights[7], w8 = kernel.weights[8];
+// below are padded copies of the source rows, out the row written.
+template <bool kMirrored, bool kSignedQuotient>
+[[gnu::always_inline]] inline void ConvolveShortRowBody(const uint8_t* __restrict above,
+                                                        const uint8_t* __restrict centre,
+                                                        const uint8_t* __restrict below,
+                                                        uint8_t* __restrict out, int32_t rowBytes,
+                                                        const ShortKernel& kernel) {
+  const int16_t l0 = kernel.columns[0][0], l1 = kernel.columns[0][1], l2 = kernel.columns[0][2];
+  const int16_t c0 = kernel.columns[1][0], c1 = kernel.columns[1][1], c2 = kernel.columns[1][2];
+  const int16_t r0 = kernel.columns[2][0], r1 = kernel.columns[2][1], r2 = kernel.columns[2][2];
   const uint32_t magic = kernel.magic;
   const int32_t shift = kernel.shift;
   const int16_t offset = kernel.offset;
-  auto at = [&](int32_t i) {
-    const auto sum = static_cast<int16_t>(w0 * above[i - 4] + w1 * above[i] + w2 * above[i + 4] +
-                                          w3 * centre[i - 4] + w4 * centre[i] + w5 * centre[i + 4] +
-                                          w6 * below[i - 4] + w7 * below[i] + w8 * below[i + 4]);
-    const auto size = static_cast<uint16_t>(sum < 0 ? -sum : sum);
-    const auto twice = static_cast<uint32_t>(static_cast<uint16_t>(size << 1));
-    const auto quotient =
-        static_cast<uint16_t>(static_cast<uint16_t>((twice * magic) >> 16) >> shift);
-    const auto value = static_cast<int16_t>((sum < 0 ? -quotient : quotient) + offset);
-    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
-  };
-  const int32_t end = rowBytes - 4;
-  int32_t i = 4;
-  for (; i + kBlock <= end; i += kBlock) {
-    for (int32_t j = 0; j < kBlock; ++j) out[i + j] = at(i + j);
+  for (int32_t start = 4; start < rowBytes - 4; start += kBlockBytes) {
+    alignas(64) int16_t left[kBlockSpan];
+    alignas(64) int16_t middle[kBlockSpan];
+    alignas(64) int16_t right[kMirrored ? 1 : kBlockSpan];
+    const uint8_t* a = above + start - kBlockLead;
+    const uint8_t* c = centre + start - kBlockLead;
+    const uint8_t* b = below + start - kBlockLead;
+    for (int32_t j = 0; j < kBlockSpan; ++j) {
+      left[j] = static_cast<int16_t>(l0 * a[j] + l1 * c[j] + l2 * b[j]);
+      middle[j] = static_cast<int16_t>(c0 * a[j] + c1 * c[j] + c2 * b[j]);
+      if constexpr (!kMirrored) right[j] = static_cast<int16_t>(r0 * a[j] + r1 * c[j] + r2 * b[j]);
+    }
+    const int16_t* rightSums = kMirrored ? left : right;
+    alignas(64) uint8_t result[kBlockBytes];
+    for (int32_t j = 0; j < kBlockBytes; ++j) {
+      const auto sum = static_cast<int16_t>(left[j + kBlockLead - 4] + middle[j + kBlockLead] +
+                                            rightSums[j + kBlockLead + 4]);
+      int16_t value;
+      if constexpr (kSignedQuotient) {
+        const auto size = static_cast<uint16_t>(sum < 0 ? -sum : sum);
+        const auto quotient = static_cast<uint16_t>(
+            (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
+        value = static_cast<int16_t>((sum < 0 ? -quotient : quotient) + offset);
+      } else {
+        const auto size = static_cast<uint16_t>(sum < 0 ? 0 : sum);
+        const auto quotient = static_cast<uint16_t>(
+            (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
+        value = static_cast<int16_t>(quotient + offset);
+      }
+      result[j] = static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+    }
+    if (rowBytes - 4 - start >= kBlockBytes) {
+      std::memcpy(out + start, result, kBlockBytes);
+    } else {
+      std::memcpy(out + start, result, rowBytes - 4 - start);
+    }
   }
-  for (; i < end; ++i) out[i] = at(i);
+}
+
+// Each variant is compiled for wider vectors too and picked once by the CPU.
+#define VARN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+
+using ShortRowFunction = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, int32_t,
+                                  const ShortKernel&);
+
+VARN_VECTOR_CLONES void ConvolveMirrored(const uint8_t* above, const uint8_t* centre,
+                                         const uint8_t* below, uint8_t* out, int32_t rowBytes,
+                                         const ShortKernel& kernel) {
+  ConvolveShortRowBody<true, false>(above, centre, below, out, rowBytes, kernel);
+}
+VARN_VECTOR_CLONES void ConvolveMirroredSigned(const uint8_t* above, const uint8_t* centre,
+                                               const uint8_t* below, uint8_t* out, int32_t rowBytes,
+                                               const ShortKernel& kernel) {
+  ConvolveShortRowBody<true, true>(above, centre, below, out, rowBytes, kernel);
+}
+VARN_VECTOR_CLONES void ConvolveAny(const uint8_t* above, const uint8_t* centre,
+                                    const uint8_t* below, uint8_t* out, int32_t rowBytes,
+                                    const ShortKernel& kernel) {
+  ConvolveShortRowBody<false, false>(above, centre, below, out, rowBytes, kernel);
+}
+VARN_VECTOR_CLONES void ConvolveAnySigned(const uint8_t* above, const uint8_t* centre,
+                                          const uint8_t* below, uint8_t* out, int32_t rowBytes,
+                                          const ShortKernel& kernel) {
+  ConvolveShortRowBody<false, true>(above, centre, below, out, rowBytes, kernel);
+}
+
+ShortRowFunction ShortRowFor(const ShortKernel& kernel) {
+  if (kernel.mirrored) return kernel.signedQuotient ? ConvolveMirroredSigned : ConvolveMirrored;
+  return kernel.signedQuotient ? ConvolveAnySigned : ConvolveAny;
 }
 
 // Any kernel, in 64-bit sums: weights too large for 16-bit lanes.
@@ -289,23 +372,26 @@ bool ApplyConvolution(Bitmap& picture, const ConvolutionMatrix& matrix) {
   if (width >= 3 && height >= 3) {
     const int32_t rowBytes = 4 * width;
     auto row = [&](int32_t y) { return reinterpret_cast<uint8_t*>(data.Row(y)); };
-    // The rows above and at the one being written, as they were: the picture
-    // itself still holds the row below unchanged.
-    std::vector<uint8_t> saved(2 * static_cast<size_t>(rowBytes));
-    uint8_t* above = saved.data();
-    uint8_t* centre = above + rowBytes;
-    std::memcpy(above, row(0), rowBytes);
-    std::memcpy(centre, row(1), rowBytes);
+    // Copies of the rows above, at and below the one being written, as they
+    // were; each row is copied once, just before it is first read.
+    const size_t savedBytes = size_t{kRowPadBefore} + rowBytes + kRowPadAfter;
+    std::vector<uint8_t> saved(3 * savedBytes, 0);
+    std::array<uint8_t*, 3> rows{};
+    for (size_t k = 0; k < 3; ++k) rows[k] = saved.data() + k * savedBytes + kRowPadBefore;
+    std::memcpy(rows[0], row(0), rowBytes);
+    std::memcpy(rows[1], row(1), rowBytes);
     const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
+    const ShortRowFunction shortRow = kernel ? ShortRowFor(*kernel) : nullptr;
     for (int32_t y = 1; y + 1 < height; ++y) {
-      const uint8_t* below = row(y + 1);
-      if (kernel) {
-        ConvolveShortRow(above, centre, below, row(y), rowBytes, *kernel);
+      uint8_t* above = rows[(y - 1) % 3];
+      uint8_t* centre = rows[y % 3];
+      uint8_t* below = rows[(y + 1) % 3];
+      std::memcpy(below, row(y + 1), rowBytes);
+      if (shortRow != nullptr) {
+        shortRow(above, centre, below, row(y), rowBytes, *kernel);
       } else {
         ConvolveWideRow(above, centre, below, row(y), width, matrix);
       }
-      std::swap(above, centre);
-      if (y + 2 < height) std::memcpy(centre, below, rowBytes);
     }
   }
   picture.UnlockBits(&data);

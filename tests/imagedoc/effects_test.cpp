@@ -188,6 +188,7 @@ std::vector<NamedMatrix> Matrices() {
       {"negative divisor, offset", {{1, -2, 3, -4, 5, -6, 7, -8, 9}, -3, 17}},
       {"large offset", {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, -300}},
       {"asymmetric", {{0, 0, 0, 0, 3, 2, -1, 0, 0}, 5, 0}},
+      {"divisor whose 16-bit multiplier is inexact", {{62, 0, 0, 0, 0, 0, 0, 0, 0}, 7, 0}},
       {"weights too large for short sums", {{100000, 0, -7, 0, 3, 0, 0, 0, -99999}, 7, 2}},
       {"extreme weights", {{INT32_MIN, INT32_MAX, 0, 0, 1, 0, 0, 0, 0}, INT32_MIN, 0}},
   };
