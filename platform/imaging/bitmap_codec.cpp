@@ -32,6 +32,24 @@ bool IsTooLarge(const QSize& size) {
   return int64_t{size.width()} * size.height() > kMaxBitmapPixels;
 }
 
+// Qt's GIF decoder makes the picture as large as the logical screen whenever
+// the screen gives a size, while its header scan reports the first frame's
+// size when the screen seems too large for it: a few bytes could otherwise
+// have the decoder clear a gigabyte before the pixel limit is checked.
+QSize GifDecodedSize(QIODevice& device, const QSize& declared) {
+  if (device.isSequential()) return declared;
+  const qint64 position = device.pos();
+  if (!device.seek(0)) return declared;
+  const QByteArray head = device.read(10);
+  device.seek(position);
+  if (head.size() < 10) return declared;
+  const auto byteAt = [&head](int index) { return static_cast<uint8_t>(head[index]); };
+  const int screenWidth = byteAt(6) | byteAt(7) << 8;
+  const int screenHeight = byteAt(8) | byteAt(9) << 8;
+  return QSize(screenWidth > 0 ? screenWidth : declared.width(),
+               screenHeight > 0 ? screenHeight : declared.height());
+}
+
 // The EXIF orientation (1 to 8) of each of Qt's transformations, by value.
 constexpr int kExifOrientationOf[8] = {1, 2, 4, 3, 6, 7, 5, 8};
 
@@ -43,8 +61,9 @@ PictureHeader CheckHeader(QImageReader& reader, DecodeOrientation orientation) {
   if (!IsAcceptedFormat(reader.format())) return {Status::UnknownImageFormat};
   // The size comes from the header alone; a header that does not give one
   // belongs to a broken file, which is not decoded either.
-  const QSize declared = reader.size();
+  QSize declared = reader.size();
   if (!declared.isValid() || declared.isEmpty()) return {Status::UnknownImageFormat};
+  if (reader.format() == "gif") declared = GifDecodedSize(*reader.device(), declared);
   if (IsTooLarge(declared)) return {Status::OutOfMemory};
   PictureHeader header{Status::Ok, static_cast<uint32_t>(declared.width()),
                        static_cast<uint32_t>(declared.height())};
@@ -69,13 +88,21 @@ std::unique_ptr<Bitmap> DecodeUnguarded(QIODevice& device, DecodeOrientation ori
   PrepareReader(reader, orientation);
   // Checked before a single pixel is decoded; the reader only turns the
   // picture after decoding it, which keeps the pixel count.
-  const PictureHeader header = CheckHeader(reader, DecodeOrientation::AsStored);
+  const PictureHeader header = CheckHeader(reader, orientation);
   if (header.status != Status::Ok) return BitmapAccess::Failed(header.status);
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     return BitmapAccess::Failed(Status::UnknownImageFormat);
   }
   if (IsTooLarge(image.size())) return BitmapAccess::Failed(Status::OutOfMemory);
+  // Upright pictures are laid out by their header's size before they are
+  // decoded: pixels of another size come from a header that lied, and are
+  // refused rather than handed to a caller that trusted it.
+  if (orientation == DecodeOrientation::Upright &&
+      (static_cast<uint32_t>(image.width()) != header.width ||
+       static_cast<uint32_t>(image.height()) != header.height)) {
+    return BitmapAccess::Failed(Status::UnknownImageFormat);
+  }
   const PixelFormat format = NaturalFormatOf(image);
   return BitmapAccess::Adopt(ToStorageFormat(image, format), format);
 }

@@ -32,6 +32,8 @@ struct PictureHeader {
 PictureHeader ReadPictureHeader(std::span<const uint8_t> bytes);
 
 // The whole picture under the header's rules; a failed bitmap when refused.
+// Upright decoding also refuses pixels of another size than the header gave,
+// since callers lay such pictures out before decoding them.
 std::unique_ptr<Bitmap> DecodePicture(QIODevice& device, DecodeOrientation orientation);
 std::unique_ptr<Bitmap> DecodePicture(std::span<const uint8_t> bytes,
                                       DecodeOrientation orientation);

@@ -208,6 +208,31 @@ TEST(EncodedPicture, FromBytesChecksTheHeaderAndDecodeTheRest) {
   EXPECT_EQ(truncated.GetHeight(), 3u);
   EXPECT_NE(truncated.Decode()->GetLastStatus(), Status::Ok);
 
+  // A GIF is as large as its logical screen, however small its first frame:
+  // the size is known before decoding, and the pixel limit holds for it.
+  const std::string wideScreenGif(
+      "GIF89a\x02\xca\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+      "\x21\xf9\x04\x01\x00\x00\x01\x00,\x00\x00\x00\x00\x02\x00\x01\x00\x00"
+      "\x02\x02\x44\x0a\x00;",
+      43);
+  const EncodedPicture wideScreen = EncodedPicture::FromBytes(BytesOf(wideScreenGif));
+  ASSERT_EQ(wideScreen.GetStatus(), Status::Ok);
+  EXPECT_EQ(wideScreen.GetWidth(), 0xCA02u);
+  EXPECT_EQ(wideScreen.GetHeight(), 1u);
+  const auto wide = wideScreen.Decode();
+  ASSERT_EQ(wide->GetLastStatus(), Status::Ok);
+  EXPECT_EQ(wide->GetWidth(), 0xCA02u);
+  EXPECT_EQ(PixelAt(*wide, 0, 0), 0xFFFF0000u);
+  std::string screenTooLarge = wideScreenGif;
+  // A screen of 51714 x 2047 is beyond the pixel limit.
+  screenTooLarge[8] = '\xff';
+  screenTooLarge[9] = '\x07';
+  EXPECT_EQ(EncodedPicture::FromBytes(BytesOf(screenTooLarge)).GetStatus(), Status::OutOfMemory);
+  EXPECT_EQ(Bitmap::FromMemory(std::span(reinterpret_cast<const uint8_t*>(screenTooLarge.data()),
+                                         screenTooLarge.size()))
+                ->GetLastStatus(),
+            Status::OutOfMemory);
+
   // An orientation outside 1 to 8 is no orientation.
   const EncodedPicture odd =
       EncodedPicture::FromBytes(BytesOf(WithExifOrientation(StoredJpeg(1), 9)));
