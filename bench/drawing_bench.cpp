@@ -1,7 +1,8 @@
 // The drawing board as a member feels it: a repaint while a long stroke is
-// under way on a board of ten layers, a fill of a whole large layer, and the
-// state copy every painting step makes; each speed goal is a ratio to the
-// anchor beside it (memcpy, memset), measured in the same run.
+// under way on a board of ten layers (of the whole board, and of what one
+// pointer move invalidated), a fill of a whole large layer, and the state
+// copy every painting step makes; each speed goal is a ratio to the anchor
+// beside it (memcpy, memset), measured in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "drawing/drawing_document.h"
 #include "drawing/drawing_tools.h"
 #include "drawing/layer_operations.h"
+#include "platform/ui/headless_window.h"
 #include "platform/ui/window_messages.h"
 
 namespace varn::drawing {
@@ -42,18 +44,18 @@ void Send(CDrawingControl& control, UINT message, int32_t x, int32_t y) {
                                                                      &result);
 }
 
-// Ten layers with a stroke on each, the middle one selected, and a pen
-// stroke of kStrokePoints points held down on it; then one Draw per
-// iteration, as the window repaints after each pointer move.
-void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
+// Ten layers with a stroke on each, the middle one selected: the board of
+// both repaint benchmarks, its headless window the canvas's size.
+CDrawingControl* MakeTenLayerBoard(int32_t side, IDispatch** dispatch) {
   auto* control = com::MakeObject<CDrawingControl>();
-  IDispatch* dispatch = nullptr;
-  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-  Put(*dispatch, kDispImageWidth, side);
-  Put(*dispatch, kDispImageHeight, side);
-  Put(*dispatch, kDispPenWidth, 3);
+  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch));
+  const RECT client{0, 0, side, side};
+  control->SetObjectRects(&client, &client);
+  Put(**dispatch, kDispImageWidth, side);
+  Put(**dispatch, kDispImageHeight, side);
+  Put(**dispatch, kDispPenWidth, 3);
   for (int32_t i = 0; i < kLayers; ++i) {
-    if (i > 0) Call(*dispatch, kDispAddLayer);
+    if (i > 0) Call(**dispatch, kDispAddLayer);
     const int32_t y = (i + 1) * side / (kLayers + 1);
     Send(*control, WM_LBUTTONDOWN, 5, y);
     Send(*control, WM_MOUSEMOVE, side - 5, y);
@@ -62,7 +64,20 @@ void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
   VARIANT middle{};
   middle.vt = VT_I4;
   middle.lVal = kLayers / 2;
-  Call(*dispatch, kDispSelectLayer, {middle});
+  Call(**dispatch, kDispSelectLayer, {middle});
+  return control;
+}
+
+// The i-th point of the benchmarks' pen stroke.
+int32_t StrokeX(int32_t i, int32_t side) { return 10 + i * (side - 20) / kStrokePoints; }
+int32_t StrokeY(int32_t i, int32_t side) { return 10 + (i * 7) % (side - 20); }
+
+// A pen stroke of kStrokePoints points held down on the ten-layer board;
+// then one Draw of the whole board per iteration, as a host that repaints
+// everything after each pointer move would ask for.
+void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
+  IDispatch* dispatch = nullptr;
+  CDrawingControl* control = MakeTenLayerBoard(side, &dispatch);
 
   std::vector<uint32_t> pixels(static_cast<size_t>(side) * side);
   VarnSurface surface{pixels.data(), side, side, side * 4};
@@ -73,7 +88,7 @@ void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
   };
   Send(*control, WM_LBUTTONDOWN, 10, 10);
   for (int32_t i = 1; i < kStrokePoints; ++i) {
-    Send(*control, WM_MOUSEMOVE, 10 + i * (side - 20) / kStrokePoints, 10 + (i * 7) % (side - 20));
+    Send(*control, WM_MOUSEMOVE, StrokeX(i, side), StrokeY(i, side));
   }
   paint();  // the composites are built once, at the first repaint of the stroke
   for (auto _ : benchState) {
@@ -87,6 +102,55 @@ void RepaintDuringStroke(benchmark::State& benchState, int32_t side) {
 
 void BM_RepaintDuringStroke300(benchmark::State& state) { RepaintDuringStroke(state, 300); }
 void BM_RepaintDuringStroke1200(benchmark::State& state) { RepaintDuringStroke(state, 1200); }
+
+// What one pointer move of the stroke costs as a windowless host that keeps
+// its surface sees it: the move, then a Draw into a view of the surface that
+// covers only the rectangle the move invalidated, then Validate. After
+// kStrokePoints points the stroke is committed and a new one starts, outside
+// the timing.
+void MoveAndRepaint(benchmark::State& benchState, int32_t side) {
+  IDispatch* dispatch = nullptr;
+  CDrawingControl* control = MakeTenLayerBoard(side, &dispatch);
+  ui::HeadlessWindow* window = control->Headless();
+  std::vector<uint32_t> pixels(static_cast<size_t>(side) * side);
+  auto paint = [&](const RECT& rect) {
+    VarnSurface view{pixels.data() + static_cast<size_t>(rect.top) * side + rect.left,
+                     rect.right - rect.left, rect.bottom - rect.top, side * 4};
+    const RECTL bounds{-rect.left, -rect.top, side - rect.left, side - rect.top};
+    control->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &view, &bounds, nullptr, nullptr,
+                  0);
+    window->Validate();
+  };
+  paint(RECT{0, 0, side, side});
+  Send(*control, WM_LBUTTONDOWN, 10, 10);
+  int32_t i = 0;
+  int64_t painted = 0;
+  for (auto _ : benchState) {
+    if (++i == kStrokePoints) {
+      benchState.PauseTiming();
+      Send(*control, WM_LBUTTONUP, StrokeX(i - 1, side), StrokeY(i - 1, side));
+      paint(RECT{0, 0, side, side});
+      Send(*control, WM_LBUTTONDOWN, 10, 10);
+      i = 1;
+      benchState.ResumeTiming();
+    }
+    Send(*control, WM_MOUSEMOVE, StrokeX(i, side), StrokeY(i, side));
+    const RECT dirty = window->InvalidBounds();
+    if (dirty.right > dirty.left && dirty.bottom > dirty.top) {
+      painted += int64_t{dirty.right - dirty.left} * (dirty.bottom - dirty.top);
+      paint(dirty);
+    }
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  benchState.counters["pixels"] = benchmark::Counter(static_cast<double>(painted) /
+                                                     static_cast<double>(benchState.iterations()));
+  Send(*control, WM_LBUTTONUP, 10, 10);
+  dispatch->Release();
+  control->Release();
+}
+
+void BM_StrokeMoveAndRepaint300(benchmark::State& state) { MoveAndRepaint(state, 300); }
+void BM_StrokeMoveAndRepaint1200(benchmark::State& state) { MoveAndRepaint(state, 1200); }
 
 // The repaint's anchor: a memcpy of three canvas-sized 32-bit pictures (the
 // composites below and above the selected layer, and that layer), the least
@@ -162,6 +226,8 @@ void BM_DeriveStateDeepCopyThenPaint(benchmark::State& benchState) {
 
 BENCHMARK(BM_RepaintDuringStroke300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RepaintDuringStroke1200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StrokeMoveAndRepaint300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StrokeMoveAndRepaint1200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyThreeComposites300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyThreeComposites1200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloodFillWholeLayer1200)->Unit(benchmark::kMillisecond);

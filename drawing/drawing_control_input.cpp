@@ -130,7 +130,11 @@ void CDrawingControl::ApplyToolResult(ToolResult result, PointF position) {
     Window().SetCapture();
     captured_ = true;
   }
-  if (captured_ && (result & kRelease) != 0) ForgetGesture();
+  if (captured_ && (result & kRelease) != 0) {
+    // The committed stroke ends square where the kept one showed it round.
+    if (strokeLayer_.Active()) RepaintCanvasRect(strokeLayer_.EndBox());
+    ForgetGesture();
+  }
   if ((result & kScroll) != 0 && strokePoints_.size() >= 2) {
     const PointF p0 = strokePoints_[0];
     const PointF p1 = strokePoints_[1];

@@ -184,6 +184,13 @@ Rect StrokeLayer::DrawSegment(PointF from, PointF to, bool startEnd) {
 
 void StrokeLayer::End() { active_ = false; }
 
+Rect StrokeLayer::EndBox() const {
+  if (!active_) return Rect{};
+  return Intersect(SegmentBox(last_, last_, PenReach(pen_)),
+                   Rect{0, 0, static_cast<int32_t>(mask_->GetWidth()),
+                        static_cast<int32_t>(mask_->GetHeight())});
+}
+
 bool StrokeLayer::Serves(const CDrawingState& state) const {
   SegmentPen pen;
   return active_ && state.toolType == kToolPen && HardPenOf(state, &pen) &&

@@ -53,6 +53,8 @@ class StrokeLayer {
   // changed, cut to the canvas (empty when none did).
   imaging::Rect Extend(imaging::PointF point);
   void End();
+  // The pixels around the stroke's last point that its end may cover.
+  imaging::Rect EndBox() const;
 
   bool Active() const { return active_; }
   // Active, and drawn with the pen the state's settings give on its canvas:
