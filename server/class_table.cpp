@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "cropper/profile_image_cropper.h"
 #include "drawing/drawing_control.h"
 #include "platform/com/identifiers.h"
 #include "server/blog_activex_package.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr std::array kServedClasses{
     ClassEntry{CLSID_BlogActiveXPackage, &com::CreateObject<CBlogActiveXPackage>},
     ClassEntry{CLSID_DrawingControl, &com::CreateObject<drawing::CDrawingControl>},
+    ClassEntry{CLSID_ProfileImageCropper, &com::CreateObject<cropper::CProfileImageCropper>},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/rect_ops.h"
 #include "platform/ui/window_messages.h"
@@ -95,6 +97,25 @@ UINT ButtonMessage(Qt::MouseButton button, ButtonAction action) {
   return base + static_cast<UINT>(action);
 }
 
+// The virtual key of a Qt key, 0 for keys a control has no code for.
+WPARAM VirtualKey(int key) {
+  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+    return static_cast<WPARAM>(key);
+  }
+  static constexpr std::pair<int, WPARAM> kKeys[] = {
+      {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},       {Qt::Key_Return, VK_RETURN},
+      {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, VK_SHIFT},   {Qt::Key_Control, VK_CONTROL},
+      {Qt::Key_Alt, VK_MENU},       {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Space, VK_SPACE},
+      {Qt::Key_PageUp, VK_PRIOR},   {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
+      {Qt::Key_Home, VK_HOME},      {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
+      {Qt::Key_Right, VK_RIGHT},    {Qt::Key_Down, VK_DOWN},     {Qt::Key_Delete, VK_DELETE},
+  };
+  for (const auto& [qtKey, virtualKey] : kKeys) {
+    if (qtKey == key) return virtualKey;
+  }
+  return 0;
+}
+
 LPARAM PositionParam(const QMouseEvent& event) {
   const QPoint position = event.position().toPoint();
   return MAKELPARAM(position.x(), position.y());
@@ -108,6 +129,9 @@ class ControlWidget final : public QWidget {
     setAttribute(Qt::WA_NoSystemBackground);
     // Windows delivers moves without a button held; so does this window.
     setMouseTracking(true);
+    // A click or Tab gives the control the keyboard, as a click on a control
+    // window does.
+    setFocusPolicy(Qt::StrongFocus);
   }
 
   // After this the widget calls nothing on the control.
@@ -137,6 +161,8 @@ class ControlWidget final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override {
     Deliver(WM_MOUSEMOVE, KeyState(event->buttons(), event->modifiers()), PositionParam(*event));
   }
+  void keyPressEvent(QKeyEvent* event) override { DeliverKey(*event, WM_KEYDOWN); }
+  void keyReleaseEvent(QKeyEvent* event) override { DeliverKey(*event, WM_KEYUP); }
   void resizeEvent(QResizeEvent* event) override { AnnounceSize(event->size()); }
   void hideEvent(QHideEvent* /*event*/) override { CancelMode(); }
   void paintEvent(QPaintEvent* event) override;
@@ -159,10 +185,43 @@ class ControlWidget final : public QWidget {
     int& depth_;
   };
 
-  void Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (client_ == nullptr) return;
+  MessageReply Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (client_ == nullptr) return PassOn();
     const DeliveryScope scope(depth_);
-    client_->DeliverMessage({message, wParam, lParam});
+    return client_->DeliverMessage({message, wParam, lParam});
+  }
+
+  // A key the control leaves alone goes on to the page around it.
+  void DeliverKey(QKeyEvent& event, UINT message) {
+    const WPARAM key = VirtualKey(event.key());
+    if (key == 0) {
+      event.ignore();
+      return;
+    }
+    if (key == VK_SHIFT) {
+      shiftDelivered_ = message == WM_KEYDOWN;
+    } else {
+      FollowShift(event.modifiers());
+    }
+    LPARAM lParam = kKeyRepeatOnce;
+    if (message == WM_KEYUP) lParam |= kKeyPreviousDown | kKeyReleased;
+    if (message == WM_KEYDOWN && event.isAutoRepeat()) lParam |= kKeyPreviousDown;
+    if (Deliver(message, key, lParam).handled()) {
+      event.accept();
+    } else {
+      event.ignore();
+    }
+  }
+
+  // Key messages carry no modifiers, so the control learns of Shift from its
+  // own messages; one pressed or released while the focus was elsewhere is
+  // reported before the next key.
+  void FollowShift(Qt::KeyboardModifiers modifiers) {
+    const bool held = (modifiers & Qt::ShiftModifier) != 0;
+    if (held == shiftDelivered_) return;
+    shiftDelivered_ = held;
+    Deliver(held ? WM_KEYDOWN : WM_KEYUP, VK_SHIFT,
+            held ? kKeyRepeatOnce : kKeyRepeatOnce | kKeyPreviousDown | kKeyReleased);
   }
 
   void DeliverButton(const QMouseEvent& event, ButtonAction action) {
@@ -179,6 +238,7 @@ class ControlWidget final : public QWidget {
 
   WindowClient* client_;
   int depth_ = 0;
+  bool shiftDelivered_ = false;
   // Kept between paints: what a control leaves unpainted shows what was there.
   QImage backBuffer_;
 };
