@@ -14,6 +14,7 @@
 
 #include "host/page/script_values.h"
 #include "platform/com/identifiers.h"
+#include "platform/ui/window_messages.h"
 
 namespace varn::host {
 
@@ -149,6 +150,22 @@ void PageObject::mouse(QObject* object, const QString& action, int x, int y) {
     }
   }
   page_.engine->throwError(QJSValue::TypeError, QStringLiteral("no mouse action '%1'").arg(action));
+}
+
+void PageObject::key(QObject* object, const QString& key, bool shift) {
+  ScriptControl* control = ControlOf(object);
+  if (control == nullptr) return;
+  static const std::pair<const char*, WPARAM> kKeys[] = {
+      {"Left", VK_LEFT}, {"Right", VK_RIGHT},  {"Up", VK_UP},
+      {"Down", VK_DOWN}, {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
+  };
+  for (const auto& [name, value] : kKeys) {
+    if (key == QLatin1String(name)) {
+      control->Key(value, shift);
+      return;
+    }
+  }
+  page_.engine->throwError(QJSValue::TypeError, QStringLiteral("no key '%1'").arg(key));
 }
 
 void PageObject::resize(QObject* object, int width, int height) {

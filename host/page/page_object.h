@@ -54,6 +54,9 @@ class PageObject final : public QObject {
   // action: "press", "move", "release", "doubleClick" or "rightPress".
   Q_INVOKABLE void mouse(QObject* control, const QString& action, int x, int y);
   Q_INVOKABLE void resize(QObject* control, int width, int height);
+  // key: "Left", "Right", "Up", "Down", "PageUp" or "PageDown", pressed and
+  // let go, with Shift held when shift is true.
+  Q_INVOKABLE void key(QObject* control, const QString& key, bool shift);
   // Saves the control's picture as PNG under a name relative to outputDir;
   // a name that would lead out of it (absolute, "..", a link) throws.
   // Returns the file's absolute path.

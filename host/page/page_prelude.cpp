@@ -77,6 +77,8 @@ const char* const kPagePrelude = R"js(
       native.mouse(native_control, 'release', last[0], last[1]);
     },
     resize(control, width, height) { native.resize(unwrap(control), width, height); },
+    // A key pressed and let go on the control ('Left', 'PageDown' ...).
+    key(control, name, shift) { native.key(unwrap(control), String(name), shift === true); },
     snapshot(control, fileName) { return native.snapshot(unwrap(control), fileName); },
     path(name) { return native.path(name); },
     answerFileDialog(path) { native.answerFileDialog(path === undefined ? null : path); },

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QJSEngine>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <stdexcept>
@@ -346,6 +347,36 @@ void ScriptControl::SendWidgetMouse(MouseEvent event, int x, int y) {
   const QPointF local(x, y);
   QMouseEvent mouse(qt.type, local, widget_->mapToGlobal(local), qt.button, held, Qt::NoModifier);
   QCoreApplication::sendEvent(widget_, &mouse);
+}
+
+void ScriptControl::Key(WPARAM key, bool shift) {
+  if (shift) SendKey(true, VK_SHIFT, true);
+  SendKey(true, key, shift);
+  SendKey(false, key, shift);
+  if (shift) SendKey(false, VK_SHIFT, false);
+}
+
+// A window gets Qt's key events, which it turns into the messages; a
+// windowless control gets the messages from its host.
+void ScriptControl::SendKey(bool down, WPARAM key, bool shift) {
+  static constexpr std::pair<WPARAM, Qt::Key> kQtKeys[] = {
+      {VK_SHIFT, Qt::Key_Shift},   {VK_LEFT, Qt::Key_Left}, {VK_RIGHT, Qt::Key_Right},
+      {VK_UP, Qt::Key_Up},         {VK_DOWN, Qt::Key_Down}, {VK_PRIOR, Qt::Key_PageUp},
+      {VK_NEXT, Qt::Key_PageDown},
+  };
+  if (widget_) {
+    for (const auto& [virtualKey, qtKey] : kQtKeys) {
+      if (virtualKey != key) continue;
+      QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, qtKey,
+                      shift ? Qt::ShiftModifier : Qt::NoModifier);
+      QCoreApplication::sendEvent(widget_, &event);
+    }
+    return;
+  }
+  if (!windowless_) return;
+  LRESULT ignored = 0;
+  const LPARAM state = down ? kKeyRepeatOnce : kKeyRepeatOnce | kKeyPreviousDown | kKeyReleased;
+  windowless_->OnWindowMessage(down ? WM_KEYDOWN : WM_KEYUP, key, state, &ignored);
 }
 
 QImage ScriptControl::Snapshot() {

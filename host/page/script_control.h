@@ -55,6 +55,9 @@ class ScriptControl final : public QObject {
   void Resize(int width, int height);
   QSize Size() const { return size_; }
   void Mouse(MouseAction action, int x, int y);
+  // A key (a Win32 virtual key) pressed and let go while the control has the
+  // keyboard; with shift, inside Shift's own press and release.
+  void Key(WPARAM key, bool shift);
   // The control's picture as a page would show it, drawn through IViewObject.
   QImage Snapshot();
   // In-place activation as a child widget of parent at rect.
@@ -73,6 +76,7 @@ class ScriptControl final : public QObject {
   QString Qualified(const QString& member) const;
   void SendWindowMessage(MouseEvent event, int x, int y);
   void SendWidgetMouse(MouseEvent event, int x, int y);
+  void SendKey(bool down, WPARAM key, bool shift);
 
   PageContext& page_;
   com::ComRef<IDispatch> dispatch_;
