@@ -83,28 +83,39 @@ void PrepareReader(QImageReader& reader, DecodeOrientation orientation) {
   reader.setAutoTransform(orientation == DecodeOrientation::Upright);
 }
 
-std::unique_ptr<Bitmap> DecodeUnguarded(QIODevice& device, DecodeOrientation orientation) {
+// Fills image with the picture on device, or says why not. The reader (and
+// with it any copy a handler keeps) is gone on return, so image is then the
+// pixels' only owner.
+Status ReadImage(QIODevice& device, DecodeOrientation orientation, QImage& image) {
   QImageReader reader(&device);
   PrepareReader(reader, orientation);
   // Checked before a single pixel is decoded; the reader only turns the
   // picture after decoding it, which keeps the pixel count.
   const PictureHeader header = CheckHeader(reader, orientation);
-  if (header.status != Status::Ok) return BitmapAccess::Failed(header.status);
-  QImage image;
-  if (!reader.read(&image) || image.isNull()) {
-    return BitmapAccess::Failed(Status::UnknownImageFormat);
-  }
-  if (IsTooLarge(image.size())) return BitmapAccess::Failed(Status::OutOfMemory);
+  if (header.status != Status::Ok) return header.status;
+  if (!reader.read(&image) || image.isNull()) return Status::UnknownImageFormat;
+  if (IsTooLarge(image.size())) return Status::OutOfMemory;
   // Upright pictures are laid out by their header's size before they are
   // decoded: pixels of another size come from a header that lied, and are
   // refused rather than handed to a caller that trusted it.
   if (orientation == DecodeOrientation::Upright &&
       (static_cast<uint32_t>(image.width()) != header.width ||
        static_cast<uint32_t>(image.height()) != header.height)) {
-    return BitmapAccess::Failed(Status::UnknownImageFormat);
+    return Status::UnknownImageFormat;
   }
+  return Status::Ok;
+}
+
+std::unique_ptr<Bitmap> DecodeUnguarded(QIODevice& device, DecodeOrientation orientation) {
+  QImage image;
+  const Status status = ReadImage(device, orientation, image);
+  if (status != Status::Ok) return BitmapAccess::Failed(status);
   const PixelFormat format = NaturalFormatOf(image);
-  return BitmapAccess::Adopt(ToStorageFormat(image, format), format);
+  // Handed over with a single owner: Adopt sets the resolution, which copies
+  // every pixel of an image that is still shared (a 48 MB pass for a photo).
+  QImage stored = ToStorageFormat(image, format);
+  image = QImage();
+  return BitmapAccess::Adopt(std::move(stored), format);
 }
 
 // Reads the caller's bytes in place.
