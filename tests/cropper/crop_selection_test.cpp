@@ -15,24 +15,19 @@ struct FitCase {
   RECT rect;
 };
 
-TEST(CropSelection, FitsThePictureAndCentresTheRectangle) {
+// The examples of ordinary photos are on the page's side; here the thinnest.
+TEST(CropSelection, ThinPicturesKeepASideOfOnePixel) {
   const FitCase kCases[] = {
-      {1000, 750, {500, 375}, {176, 77, 324, 297}}, {750, 1000, {375, 500}, {113, 140, 261, 360}},
-      {300, 300, {500, 500}, {176, 140, 324, 360}},  // enlarged
-      {100, 1000, {50, 500}, {0, 213, 50, 287}},     // narrower than 148
-      {1000, 300, {500, 150}, {200, 0, 300, 150}},   // lower than 220
-      {4000, 3, {500, 1}, {250, 0, 250, 1}},         // a side of 0 shown as 1
+      {4000, 3, {500, 1}, {250, 0, 250, 1}},
       {3, 4000, {1, 500}, {0, 249, 1, 250}},
+      {0, 10, {0, 0}, {0, 0, 0, 0}},
   };
   for (const FitCase& c : kCases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
     const DisplaySize display = FitDisplaySize(c.width, c.height);
     EXPECT_EQ(display, c.display);
-    const CropSelection selection = InitialSelection(display);
-    EXPECT_EQ(selection.rect, c.rect);
-    EXPECT_EQ(selection.squareOffset, 0);
+    EXPECT_EQ(InitialSelection(display).rect, c.rect);
   }
-  EXPECT_EQ(FitDisplaySize(0, 10), DisplaySize{});
 }
 
 TEST(CropSelection, HitAreasInTheirOrderWithLeftAndTopEdgesInside) {
@@ -72,8 +67,6 @@ TEST(CropDrag, EveryModeKeepsProportionsAndStaysInside) {
   constexpr DragMode kBR = DragMode::kBottomRight, kBL = DragMode::kBottomLeft;
   constexpr DragMode kMove = DragMode::kMove;
   const DragCase kCases[] = {
-      {"corner right", kBR, {324, 297}, {400, 297}, {176, 77, 324, 297}, 40},
-      {"corner outside", kBR, {324, 297}, {500, 450}, {176, 77, 376, 375}, 40},
       {"onto opposite", kBR, {324, 297}, {176, 77}, {176, 77, 186, 91}, 4},
       {"top-left out", kTL, {176, 77}, {100, 0}, {125, 0, 324, 297}, 40},
       {"top-right down", kTR, {324, 77}, {324, 150}, {176, 150, 274, 297}, 40},
@@ -82,6 +75,7 @@ TEST(CropDrag, EveryModeKeepsProportionsAndStaysInside) {
       {"move within", kMove, {200, 200}, {190, 230}, {166, 107, 314, 327}, 40},
       {"move right out", kMove, {200, 200}, {480, 360}, {352, 155, 500, 375}, 40},
       {"move left out", kMove, {200, 200}, {-50, -80}, {0, 0, 148, 220}, 40},
+      {"square past the top", DragMode::kSquare, {200, 160}, {200, 0}, {176, 77, 324, 297}, 0},
   };
   for (const DragCase& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -89,22 +83,6 @@ TEST(CropDrag, EveryModeKeepsProportionsAndStaysInside) {
     EXPECT_EQ(moved.rect, c.rect);
     EXPECT_EQ(moved.squareOffset, c.offset);
   }
-}
-
-TEST(CropDrag, SquareStaysWithinItsRectangle) {
-  const CropSelection start{{176, 77, 324, 297}, 72};
-  const POINT press{200, 160};
-  EXPECT_EQ(CropDrag(DragMode::kSquare, start, press).MoveTo({200, 170}, 500, 375).squareOffset,
-            72);
-  EXPECT_EQ(CropDrag(DragMode::kSquare, start, press).MoveTo({200, 130}, 500, 375).squareOffset,
-            42);
-  EXPECT_EQ(CropDrag(DragMode::kSquare, start, press).MoveTo({200, 0}, 500, 375).squareOffset, 0);
-  // Resized to 100 x 148 (too tall, so the bottom comes up), the square's
-  // room is 48.
-  const CropSelection resized =
-      CropDrag(DragMode::kBottomRight, start, {324, 297}).MoveTo({276, 260}, 500, 375);
-  EXPECT_EQ(resized.rect, (RECT{176, 77, 276, 225}));
-  EXPECT_EQ(resized.squareOffset, 48);
 }
 
 TEST(CropSelection, KeepInsideMovesAndNeverResizes) {
