@@ -95,6 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                  0, 0},
         StepCase{"NoSelectionNullText",
                  [](CHistoryNode& n) { return n.SetCurrentText(std::nullopt); }, 0, 0},
+        StepCase{"MoveWithoutSelection", [](CHistoryNode& n) { return n.MoveCurrentText(1, 1); }, 0,
+                 0},
         StepCase{"NothingToRelease", [](CHistoryNode& n) { return n.ReleaseCurrentText(); }, 0, 0},
         StepCase{"EffectAlreadyAbsent", [](CHistoryNode& n) { return n.ChangeEffect(2, 0); }, 1, 1},
         StepCase{"RotateByZero", [](CHistoryNode& n) { return n.Rotate(0); }, 1, 1},

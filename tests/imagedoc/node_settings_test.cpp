@@ -94,8 +94,6 @@ TEST_F(HistoryTest, OneDragIsOneStep) {
   EXPECT_EQ(Node().textItems.back().x, 20.0f);
 }
 
-TEST_F(HistoryTest, MovingTextNeedsASelection) { EXPECT_EQ(Node().MoveCurrentText(1, 1), 0); }
-
 TEST_F(HistoryTest, TextIsMadeOnceThenEditedInPlace) {
   Node().textTemplate.size = 24;
   Node().nextCartoonIndex = 0x21;
@@ -181,14 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FontCase{"NoSelectionTemplateOnly", 2, false, 0, false, true, false},
                       FontCase{"SelectionAndTemplate", 1, true, 1, false, true, true}),
     [](const ::testing::TestParamInfo<FontCase>& param) { return param.param.name; });
-
-TEST_F(HistoryTest, StampFontStartsHalfTransparent) {
-  Node().toolType = kSignTool;
-  EXPECT_EQ(Node().GetFontValue(FontValue::Transparency), 128);
-  Node().toolType = 0;
-  EXPECT_EQ(Node().GetFontValue(FontValue::Transparency), 255);
-  EXPECT_EQ(Node().GetFontName(), u"ＭＳ Ｐ明朝");
-}
 
 TEST_F(HistoryTest, MissClearsTheSelectionAndMarksTheNextTextPlace) {
   Node().SetFrameIndex(3);
