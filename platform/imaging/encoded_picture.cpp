@@ -1,5 +1,6 @@
 #include "platform/imaging/encoded_picture.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <span>
@@ -13,8 +14,6 @@
 namespace varn::imaging {
 
 namespace {
-
-constexpr size_t kReadBlockBytes = 256 * 1024;
 
 Status StatusOfFileError(system::FileError error) {
   switch (error) {
@@ -31,27 +30,29 @@ Status StatusOfFileError(system::FileError error) {
 // The whole of a regular file, refused beyond kMaxEncodedBytes even when it
 // grows while being read.
 Status ReadEncodedFile(std::string_view utf8Path, std::vector<uint8_t>& bytes) {
+  // The system would read only up to the zero, another file's name.
+  if (utf8Path.find('\0') != std::string_view::npos) return Status::InvalidParameter;
   auto opened = system::FileReader::Open(std::string(utf8Path));
   if (!opened) return StatusOfFileError(opened.error);
   system::FileReader& reader = opened.value;
   const auto size = reader.Size();
   if (!size) return StatusOfFileError(size.error);
-  if (size.value > static_cast<uint64_t>(kMaxEncodedBytes)) return Status::OutOfMemory;
-  bytes.clear();
-  bytes.reserve(static_cast<size_t>(size.value));
+  constexpr auto kLimit = static_cast<size_t>(kMaxEncodedBytes);
+  if (size.value > kLimit) return Status::OutOfMemory;
+  // One byte more than the size seen, so that growth shows on the first read.
+  bytes.resize(static_cast<size_t>(size.value) + 1);
+  size_t filled = 0;
   for (;;) {
-    const size_t start = bytes.size();
-    if (start + kReadBlockBytes > static_cast<size_t>(kMaxEncodedBytes) + 1) {
-      bytes.resize(static_cast<size_t>(kMaxEncodedBytes) + 1);
-    } else {
-      bytes.resize(start + kReadBlockBytes);
+    if (filled == bytes.size()) {
+      if (filled > kLimit) return Status::OutOfMemory;
+      bytes.resize(std::min(filled * 2, kLimit + 1));
     }
-    const size_t got = reader.Read(std::as_writable_bytes(std::span(bytes).subspan(start)));
-    bytes.resize(start + got);
+    const size_t got = reader.Read(std::as_writable_bytes(std::span(bytes).subspan(filled)));
     if (got == 0) break;
-    if (bytes.size() > static_cast<size_t>(kMaxEncodedBytes)) return Status::OutOfMemory;
+    filled += got;
   }
   if (reader.LastError() != system::FileError::None) return StatusOfFileError(reader.LastError());
+  bytes.resize(filled);
   return Status::Ok;
 }
 

@@ -21,7 +21,8 @@ class EncodedPicture {
   // Reads a regular file of at most kMaxEncodedBytes; a directory, device or FIFO fails
   // without blocking. Failures: FileNotFound (missing), Win32Error (unreadable, not a
   // regular file), UnknownImageFormat (not JPEG/PNG/GIF/BMP, or no size in its header),
-  // OutOfMemory (more than kMaxBitmapPixels or kMaxEncodedBytes).
+  // OutOfMemory (more than kMaxBitmapPixels or kMaxEncodedBytes), InvalidParameter (a
+  // path holding a zero byte).
   static EncodedPicture FromFile(std::string_view utf8Path);
   static EncodedPicture FromBytes(std::vector<uint8_t> bytes);
 

@@ -158,6 +158,8 @@ TEST(EncodedPicture, RefusedFilesFailWithoutBlockingOrDecoding) {
   WriteFile(empty, "");
   const std::string huge = PathOf("huge.png");
   WriteFile(huge, PngHeader(20000, 10000));
+  const std::string pngPath = PathOf("a-picture.png");
+  ASSERT_EQ(Bitmap(2, 2, PixelFormat::Format24bppRGB).Save(pngPath, kPngEncoderClsid), Status::Ok);
   const std::string sparse = PathOf("beyond-the-byte-limit.png");
   WriteFile(sparse, PngHeader(4, 4));
   std::filesystem::resize_file(sparse, static_cast<uintmax_t>(kMaxEncodedBytes) + 1);
@@ -175,6 +177,8 @@ TEST(EncodedPicture, RefusedFilesFailWithoutBlockingOrDecoding) {
       {empty, Status::UnknownImageFormat},
       {huge, Status::OutOfMemory},
       {sparse, Status::OutOfMemory},
+      // Not the picture named before the zero.
+      {pngPath + std::string(1, '\0') + ".txt", Status::InvalidParameter},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
