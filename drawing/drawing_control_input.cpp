@@ -131,8 +131,13 @@ void CDrawingControl::ApplyToolResult(ToolResult result, PointF position) {
     captured_ = true;
   }
   if (captured_ && (result & kRelease) != 0) {
-    // The committed stroke ends square where the kept one showed it round.
-    if (strokeLayer_.Active()) RepaintCanvasRect(strokeLayer_.EndBox());
+    // A figure previewed through Graphics blends on the screen's opaque
+    // pixels, the committed one in the layer: their roundings differ.
+    const int32_t tool = Current().toolType;
+    if (strokePoints_.size() >= 2 && !strokeLayer_.Serves(Current()) &&
+        (tool == kToolPen || tool == kToolLine || tool == kToolShape)) {
+      Repaint();
+    }
     ForgetGesture();
   }
   if ((result & kScroll) != 0 && strokePoints_.size() >= 2) {

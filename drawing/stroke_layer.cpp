@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "drawing/drawing_tools.h"
 #include "drawing/tool_painting.h"
+#include "platform/imaging/bitmap_data.h"
 #include "platform/imaging/brush.h"
 #include "platform/imaging/pen.h"
 
@@ -146,6 +148,7 @@ bool StrokeLayer::Begin(const CDrawingState& state, PointF start) {
     graphics.FillRectangle(imaging::SolidBrush(imaging::kTransparent), touched_);
   }
   touched_ = Rect{};
+  endPatchArea_ = Rect{};
   start_ = last_ = start;
   segments_ = 0;
   startEndDrawn_ = false;
@@ -160,36 +163,66 @@ Rect StrokeLayer::Extend(PointF point) {
   if (!first && SamePoint(point, from)) return Rect{};
   last_ = point;
   ++segments_;
-  const bool startEnd = pen_.squareEnds && !startEndDrawn_ && !SamePoint(point, start_);
-  if (startEnd) startEndDrawn_ = true;
-  return DrawSegment(from, point, startEnd);
-}
-
-Rect StrokeLayer::DrawSegment(PointF from, PointF to, bool startEnd) {
-  imaging::Graphics graphics(*mask_);
-  PrepareMaskGraphics(graphics);
-  DrawOneSegment(graphics, MakeSegmentPen(pen_, imaging::LineCap::Round), from, to);
-  const int32_t reach = PenReach(pen_);
-  Rect changed = SegmentBox(from, to, reach);
-  if (startEnd) {
-    DrawSquareEnd(graphics, MakeSegmentPen(pen_, imaging::LineCap::Flat), pen_.width, start_, to);
-    changed = Union(changed, SegmentBox(start_, start_, reach));
-  }
   const Rect canvas{0, 0, static_cast<int32_t>(mask_->GetWidth()),
                     static_cast<int32_t>(mask_->GetHeight())};
+  const int32_t reach = PenReach(pen_);
+  // The square end of the previous point gives way to the new segment.
+  Rect changed = endPatchArea_;
+  RestoreEndPatch();
+  const bool startEnd = pen_.squareEnds && !startEndDrawn_ && !SamePoint(point, start_);
+  {
+    imaging::Graphics graphics(*mask_);
+    PrepareMaskGraphics(graphics);
+    DrawOneSegment(graphics, MakeSegmentPen(pen_, imaging::LineCap::Round), from, point);
+    changed = Union(changed, SegmentBox(from, point, reach));
+    if (startEnd) {
+      startEndDrawn_ = true;
+      DrawSquareEnd(graphics, MakeSegmentPen(pen_, imaging::LineCap::Flat), pen_.width, start_,
+                    point);
+      changed = Union(changed, SegmentBox(start_, start_, reach));
+    }
+  }
+  if (pen_.squareEnds && !SamePoint(point, from)) {
+    SaveEndPatch(Intersect(SegmentBox(point, point, reach), canvas));
+    imaging::Graphics graphics(*mask_);
+    PrepareMaskGraphics(graphics);
+    DrawSquareEnd(graphics, MakeSegmentPen(pen_, imaging::LineCap::Flat), pen_.width, point, from);
+    changed = Union(changed, endPatchArea_);
+  }
   changed = Intersect(changed, canvas);
   touched_ = Union(touched_, changed);
   return changed;
 }
 
-void StrokeLayer::End() { active_ = false; }
-
-Rect StrokeLayer::EndBox() const {
-  if (!active_) return Rect{};
-  return Intersect(SegmentBox(last_, last_, PenReach(pen_)),
-                   Rect{0, 0, static_cast<int32_t>(mask_->GetWidth()),
-                        static_cast<int32_t>(mask_->GetHeight())});
+void StrokeLayer::SaveEndPatch(const Rect& area) {
+  endPatchArea_ = Rect{};
+  if (area.IsEmptyArea()) return;
+  imaging::BitmapData rows;
+  if (mask_->LockBits(area, imaging::ImageLockMode::Read, imaging::PixelFormat::Format32bppARGB,
+                      &rows) != imaging::Status::Ok) {
+    return;
+  }
+  endPatch_.resize(static_cast<size_t>(area.Width) * area.Height);
+  for (int32_t y = 0; y < area.Height; ++y) {
+    std::copy_n(rows.ConstRow(y), area.Width, endPatch_.data() + size_t(y) * area.Width);
+  }
+  endPatchArea_ = area;
 }
+
+void StrokeLayer::RestoreEndPatch() {
+  const Rect area = std::exchange(endPatchArea_, Rect{});
+  if (area.IsEmptyArea()) return;
+  imaging::BitmapData rows;
+  if (mask_->LockBits(area, imaging::ImageLockMode::Write, imaging::PixelFormat::Format32bppARGB,
+                      &rows) != imaging::Status::Ok) {
+    return;
+  }
+  for (int32_t y = 0; y < area.Height; ++y) {
+    std::copy_n(endPatch_.data() + size_t(y) * area.Width, area.Width, rows.Row(y));
+  }
+}
+
+void StrokeLayer::End() { active_ = false; }
 
 bool StrokeLayer::Serves(const CDrawingState& state) const {
   SegmentPen pen;

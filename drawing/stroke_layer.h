@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "drawing/drawing_state.h"
 #include "platform/imaging/bitmap.h"
@@ -53,20 +54,20 @@ class StrokeLayer {
   // changed, cut to the canvas (empty when none did).
   imaging::Rect Extend(imaging::PointF point);
   void End();
-  // The pixels around the stroke's last point that its end may cover.
-  imaging::Rect EndBox() const;
 
   bool Active() const { return active_; }
   // Active, and drawn with the pen the state's settings give on its canvas:
   // a page that changes the pen mid-gesture gets the whole polyline again.
   bool Serves(const CDrawingState& state) const;
   // Canvas-sized, non-premultiplied: the pen colour at the pen alpha where
-  // the stroke covers, transparent elsewhere. The end of the stroke shows
-  // round until the stroke is committed.
+  // the stroke covers, transparent elsewhere, square end included.
   const imaging::Bitmap& Mask() const { return *mask_; }
 
  private:
-  imaging::Rect DrawSegment(imaging::PointF from, imaging::PointF to, bool startEnd);
+  // A square pen's end at the last point is drawn over a copy of what was
+  // under it, put back before the next segment.
+  void SaveEndPatch(const imaging::Rect& area);
+  void RestoreEndPatch();
 
   std::unique_ptr<imaging::Bitmap> mask_;
   SegmentPen pen_;
@@ -75,6 +76,8 @@ class StrokeLayer {
   imaging::PointF last_{};
   size_t segments_ = 0;
   bool startEndDrawn_ = false;
+  std::vector<uint32_t> endPatch_;
+  imaging::Rect endPatchArea_{};
   // What the last gesture painted, cleared at the next Begin.
   imaging::Rect touched_{};
 };

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/com/dispatch.h"
 #include "platform/com/object_safety_impl.h"
+#include "platform/ui/clipped_draw.h"
 #include "platform/ui/headless_window.h"
 #include "platform/ui/rect_ops.h"
 #include "tests/platform/ui/test_control.h"
@@ -245,6 +247,71 @@ TEST_F(HeadlessDraw, RefusesOtherAspectsAndUnusableSurfaces) {
             E_INVALIDARG);
   EXPECT_TRUE(control->draws.empty());
   EXPECT_EQ(At(0, 0), kSentinel);
+}
+
+// A host that repaints only what was invalidated hands over a view of its
+// surface covering that rectangle, with the bounds moved by the view's
+// corner: the control paints the view at the view's client coordinates, and
+// nothing of the surface outside the view changes.
+TEST_F(HeadlessDraw, AViewOfOneRectangleIsPaintedInsideItOnly) {
+  const RECTL bounds{1, 1, 19, 9};
+  const RECT views[] = {{0, 0, kWidth, kHeight},
+                        {4, 3, 9, 7},
+                        {0, 0, 2, 2},
+                        {15, 5, kWidth, kHeight},
+                        {7, 0, 8, kHeight}};
+  for (const RECT& view : views) {
+    std::fill(pixels.begin(), pixels.end(), kSentinel);
+    VarnSurface part{pixels.data() + view.top * kStride + view.left, view.right - view.left,
+                     view.bottom - view.top, kStride * 4};
+    const RECTL moved{bounds.left - view.left, bounds.top - view.top, bounds.right - view.left,
+                      bounds.bottom - view.top};
+    ASSERT_EQ(control->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &part, &moved, nullptr,
+                            nullptr, 0),
+              S_OK);
+    for (int32_t y = 0; y < kHeight; ++y) {
+      for (int32_t x = 0; x < kStride; ++x) {
+        const bool painted = x >= view.left && x < view.right && y >= view.top && y < view.bottom &&
+                             x >= bounds.left && x < bounds.right && y >= bounds.top &&
+                             y < bounds.bottom;
+        const uint32_t expected =
+            painted ? (PatternAt(x - view.left, y - view.top) | 0xFF000000u) : kSentinel;
+        ASSERT_EQ(At(x, y), expected)
+            << "view " << view.left << "," << view.top << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// Whether the painter or the layer makes the pixels opaque.
+TEST(ClippedDraw, PixelsEndOpaqueUnlessThePainterPaintsThemSo) {
+  struct Case {
+    bool paintsOpaque;
+    uint32_t expected;
+  };
+  const Case cases[] = {{false, 0xFF123456u}, {true, 0x00123456u}};
+  for (const Case& c : cases) {
+    std::vector<uint32_t> rows(6 * 4, 0x0000AAAAu);
+    VarnSurface surface{rows.data(), 5, 4, 6 * 4};
+    const HRESULT hr = DrawClipped(
+        surface, RECT{1, 1, 9, 3},
+        [](const DrawContext& context) {
+          for (int32_t y = 0; y < context.surface->height; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(
+                reinterpret_cast<uint8_t*>(context.surface->pixels) + y * context.surface->stride);
+            std::fill_n(row, context.surface->width, 0x00123456u);
+          }
+        },
+        c.paintsOpaque);
+    ASSERT_EQ(hr, S_OK);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 6; ++x) {
+        const bool inside = x >= 1 && x < 5 && y >= 1 && y < 3;
+        EXPECT_EQ(rows[static_cast<size_t>(y) * 6 + x], inside ? c.expected : 0x0000AAAAu)
+            << c.paintsOpaque << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 class ExtentPersistence : public ::testing::Test {
