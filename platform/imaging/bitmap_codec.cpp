@@ -152,16 +152,6 @@ PictureHeader ReadPictureHeader(std::span<const uint8_t> bytes) {
   }
 }
 
-std::unique_ptr<Bitmap> DecodePicture(QIODevice& device, DecodeOrientation orientation) {
-  try {
-    return DecodeUnguarded(device, orientation);
-  } catch (const std::bad_alloc&) {
-    return BitmapAccess::Failed(Status::OutOfMemory);
-  } catch (...) {
-    return BitmapAccess::Failed(Status::GenericError);
-  }
-}
-
 std::unique_ptr<Bitmap> DecodePicture(std::span<const uint8_t> bytes,
                                       DecodeOrientation orientation) {
   try {

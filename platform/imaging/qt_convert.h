@@ -1,6 +1,6 @@
 // Inside the imaging layer only: pictures decoded through Qt's image readers,
 // shared by Bitmap and EncodedPicture so both accept exactly the same files
-// under the same limits. Qt types are only named here, never included.
+// under the same limits.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,6 @@
 
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/status.h"
-
-class QIODevice;
 
 namespace varn::imaging {
 
@@ -34,7 +32,6 @@ PictureHeader ReadPictureHeader(std::span<const uint8_t> bytes);
 // The whole picture under the header's rules; a failed bitmap when refused.
 // Upright decoding also refuses pixels of another size than the header gave,
 // since callers lay such pictures out before decoding them.
-std::unique_ptr<Bitmap> DecodePicture(QIODevice& device, DecodeOrientation orientation);
 std::unique_ptr<Bitmap> DecodePicture(std::span<const uint8_t> bytes,
                                       DecodeOrientation orientation);
 
