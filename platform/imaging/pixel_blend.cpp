@@ -98,53 +98,104 @@ VARN_AVX2 inline __m256i MultiplyBytes(__m256i a, __m256i b) {
   return _mm256_packus_epi16(DivideBy255x16(lo), DivideBy255x16(hi));
 }
 
+// Eight pixels of source over opaque dest, with the blend arithmetic only
+// for a group that has a pixel neither transparent nor opaque.
+VARN_AVX2 inline void BlendOverOpaque8(__m256i s, uint32_t* dest) {
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i alphas = _mm256_and_si256(s, alphaMask);
+  const __m256i opaque = _mm256_cmpeq_epi32(alphas, alphaMask);
+  const __m256i clear = _mm256_cmpeq_epi32(alphas, zero);
+  auto* to = reinterpret_cast<__m256i*>(dest);
+  if (_mm256_movemask_epi8(opaque) == -1) {
+    _mm256_storeu_si256(to, s);
+    return;
+  }
+  const __m256i d = _mm256_loadu_si256(to);
+  if (_mm256_movemask_epi8(_mm256_or_si256(opaque, clear)) == -1) {
+    // A hard stroke's edge: every pixel taken whole or left alone.
+    _mm256_storeu_si256(to, _mm256_blendv_epi8(d, s, opaque));
+    return;
+  }
+  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
+  const __m256i a = SpreadAlpha(s);
+  const __m256i rest = _mm256_xor_si256(a, ones);
+  const __m256i lo = _mm256_add_epi16(
+      _mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(a, zero)),
+      _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(rest, zero)));
+  const __m256i hi = _mm256_add_epi16(
+      _mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(a, zero)),
+      _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(rest, zero)));
+  __m256i blended = _mm256_packus_epi16(DivideBy255x16(lo), DivideBy255x16(hi));
+  blended = _mm256_or_si256(blended, alphaMask);
+  // Transparent source pixels leave the destination as it was, made opaque.
+  _mm256_storeu_si256(to, _mm256_blendv_epi8(blended, _mm256_or_si256(d, alphaMask), clear));
+}
+
 VARN_AVX2 void BlendOverOpaqueAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
   const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
-  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
-  const __m256i zero = _mm256_setzero_si256();
   int32_t x = 0;
+  for (; x + 32 <= count; x += 32) {
+    // Most of a layer is transparent: 32 such pixels cost one test.
+    const auto* from = reinterpret_cast<const __m256i*>(source + x);
+    const __m256i s0 = _mm256_loadu_si256(from);
+    const __m256i s1 = _mm256_loadu_si256(from + 1);
+    const __m256i s2 = _mm256_loadu_si256(from + 2);
+    const __m256i s3 = _mm256_loadu_si256(from + 3);
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(s0, s1), _mm256_or_si256(s2, s3));
+    if (_mm256_testz_si256(any, alphaMask)) continue;
+    if (!_mm256_testz_si256(s0, alphaMask)) BlendOverOpaque8(s0, dest + x);
+    if (!_mm256_testz_si256(s1, alphaMask)) BlendOverOpaque8(s1, dest + x + 8);
+    if (!_mm256_testz_si256(s2, alphaMask)) BlendOverOpaque8(s2, dest + x + 16);
+    if (!_mm256_testz_si256(s3, alphaMask)) BlendOverOpaque8(s3, dest + x + 24);
+  }
   for (; x + 8 <= count; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
-    if (_mm256_testz_si256(s, alphaMask)) continue;
-    auto* to = reinterpret_cast<__m256i*>(dest + x);
-    const __m256i alphas = _mm256_and_si256(s, alphaMask);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alphas, alphaMask)) == -1) {
-      _mm256_storeu_si256(to, s);
-      continue;
-    }
-    const __m256i d = _mm256_loadu_si256(to);
-    const __m256i a = SpreadAlpha(s);
-    const __m256i rest = _mm256_xor_si256(a, ones);
-    const __m256i lo = _mm256_add_epi16(
-        _mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(a, zero)),
-        _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(rest, zero)));
-    const __m256i hi = _mm256_add_epi16(
-        _mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(a, zero)),
-        _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(rest, zero)));
-    __m256i blended = _mm256_packus_epi16(DivideBy255x16(lo), DivideBy255x16(hi));
-    blended = _mm256_or_si256(blended, alphaMask);
-    // Transparent source pixels leave the destination as it was, made opaque.
-    const __m256i keep = _mm256_cmpeq_epi32(alphas, zero);
-    _mm256_storeu_si256(to, _mm256_blendv_epi8(blended, _mm256_or_si256(d, alphaMask), keep));
+    if (!_mm256_testz_si256(s, alphaMask)) BlendOverOpaque8(s, dest + x);
   }
   BlendOverOpaqueScalar(source + x, dest + x, count - x);
 }
 
-VARN_AVX2 void BlendPremultipliedOverAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+// Eight premultiplied pixels over dest.
+VARN_AVX2 inline void BlendPremultipliedOver8(__m256i s, uint32_t* dest) {
   const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
   const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
+  const __m256i alphas = _mm256_and_si256(s, alphaMask);
+  const __m256i opaque = _mm256_cmpeq_epi32(alphas, alphaMask);
+  auto* to = reinterpret_cast<__m256i*>(dest);
+  if (_mm256_movemask_epi8(opaque) == -1) {
+    _mm256_storeu_si256(to, s);
+    return;
+  }
+  const __m256i d = _mm256_loadu_si256(to);
+  const __m256i clear = _mm256_cmpeq_epi32(s, _mm256_setzero_si256());
+  if (_mm256_movemask_epi8(_mm256_or_si256(opaque, clear)) == -1) {
+    _mm256_storeu_si256(to, _mm256_blendv_epi8(d, s, opaque));
+    return;
+  }
+  const __m256i rest = _mm256_xor_si256(SpreadAlpha(s), ones);
+  _mm256_storeu_si256(to, _mm256_adds_epu8(s, MultiplyBytes(d, rest)));
+}
+
+VARN_AVX2 void BlendPremultipliedOverAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
   int32_t x = 0;
+  for (; x + 32 <= count; x += 32) {
+    const auto* from = reinterpret_cast<const __m256i*>(source + x);
+    const __m256i s0 = _mm256_loadu_si256(from);
+    const __m256i s1 = _mm256_loadu_si256(from + 1);
+    const __m256i s2 = _mm256_loadu_si256(from + 2);
+    const __m256i s3 = _mm256_loadu_si256(from + 3);
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(s0, s1), _mm256_or_si256(s2, s3));
+    if (_mm256_testz_si256(any, ones)) continue;
+    if (!_mm256_testz_si256(s0, ones)) BlendPremultipliedOver8(s0, dest + x);
+    if (!_mm256_testz_si256(s1, ones)) BlendPremultipliedOver8(s1, dest + x + 8);
+    if (!_mm256_testz_si256(s2, ones)) BlendPremultipliedOver8(s2, dest + x + 16);
+    if (!_mm256_testz_si256(s3, ones)) BlendPremultipliedOver8(s3, dest + x + 24);
+  }
   for (; x + 8 <= count; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
-    if (_mm256_testz_si256(s, ones)) continue;
-    auto* to = reinterpret_cast<__m256i*>(dest + x);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(s, alphaMask), alphaMask)) == -1) {
-      _mm256_storeu_si256(to, s);
-      continue;
-    }
-    const __m256i d = _mm256_loadu_si256(to);
-    const __m256i rest = _mm256_xor_si256(SpreadAlpha(s), ones);
-    _mm256_storeu_si256(to, _mm256_adds_epu8(s, MultiplyBytes(d, rest)));
+    if (!_mm256_testz_si256(s, ones)) BlendPremultipliedOver8(s, dest + x);
   }
   BlendPremultipliedOverScalar(source + x, dest + x, count - x);
 }
