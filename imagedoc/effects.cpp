@@ -17,10 +17,13 @@ using imaging::BitmapData;
 
 namespace {
 
-// Inner loops run over blocks of this many elements with a fixed count, which
+// Pixel loops run over blocks of this many pixels with a fixed count, which
 // the compiler turns into whole vector steps at -O2; the rest of a row goes
-// one element at a time.
-constexpr int32_t kBlock = 32;
+// one pixel at a time.
+constexpr int32_t kBlockPixels = 64;
+
+// Each pixel loop is also compiled for wider vectors, picked once by the CPU.
+#define VARN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 
 // Locks the whole picture as 24bpp for reading and writing; false (nothing
 // locked) when the picture is failed or busy.
@@ -40,17 +43,16 @@ uint8_t ClampByte(int64_t value) {
 // Sums that stay within this bound fit 16-bit lanes together with the offset.
 constexpr int64_t kMaxShortSum = 16000;
 
-// A row is done in blocks of kBlockBytes output bytes. Each block first sums
-// its three source rows per kernel column over kBlockSpan bytes starting
-// kBlockLead before it, then adds the column sums left, centre and right of
-// every output byte. Both loops have fixed counts that fill whole vectors at
-// any width the compiler picks.
+// A row is done in two sweeps over blocks of kBlockBytes: the first sums the
+// three source rows per kernel column at every byte, the second adds the
+// column sums left, at and right of each output byte. Both inner loops have
+// fixed counts that fill whole vectors at any width the compiler picks, and
+// the second reads sums the first stored long before.
 constexpr int32_t kBlockBytes = 128;
-constexpr int32_t kBlockLead = 16;
-constexpr int32_t kBlockSpan = kBlockBytes + 2 * kBlockLead;
-// Zeroed bytes around each saved row, so a block may read past its ends.
-constexpr int32_t kRowPadBefore = kBlockLead;
-constexpr int32_t kRowPadAfter = kBlockSpan;
+constexpr int32_t kSumsAhead = 8;
+// Zeroed samples after each saved row and spare sums after each row of
+// sums, so the last block of a row may run past its end.
+constexpr int32_t kRowPad = kBlockBytes + 8;
 
 // A kernel whose sums all fit 16-bit lanes, with the division by the divisor
 // as a multiply and shift that is exact over every sum the weights can reach.
@@ -112,94 +114,145 @@ std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
   return kernel;
 }
 
-// One row of a short kernel over the bytes of the interior pixels (alpha
-// bytes included: the 24bpp lock makes them opaque again). above, centre and
-// below are padded copies of the source rows, out the row written.
-template <bool kMirrored, bool kSignedQuotient>
-[[gnu::always_inline]] inline void ConvolveShortRowBody(const uint8_t* __restrict above,
-                                                        const uint8_t* __restrict centre,
-                                                        const uint8_t* __restrict below,
-                                                        uint8_t* __restrict out, int32_t rowBytes,
-                                                        const ShortKernel& kernel) {
-  const int16_t l0 = kernel.columns[0][0], l1 = kernel.columns[0][1], l2 = kernel.columns[0][2];
-  const int16_t c0 = kernel.columns[1][0], c1 = kernel.columns[1][1], c2 = kernel.columns[1][2];
-  const int16_t r0 = kernel.columns[2][0], r1 = kernel.columns[2][1], r2 = kernel.columns[2][2];
-  const uint32_t magic = kernel.magic;
-  const int32_t shift = kernel.shift;
-  const int16_t offset = kernel.offset;
-  for (int32_t start = 4; start < rowBytes - 4; start += kBlockBytes) {
-    alignas(64) int16_t left[kBlockSpan];
-    alignas(64) int16_t middle[kBlockSpan];
-    alignas(64) int16_t right[kMirrored ? 1 : kBlockSpan];
-    const uint8_t* a = above + start - kBlockLead;
-    const uint8_t* c = centre + start - kBlockLead;
-    const uint8_t* b = below + start - kBlockLead;
-    for (int32_t j = 0; j < kBlockSpan; ++j) {
-      left[j] = static_cast<int16_t>(l0 * a[j] + l1 * c[j] + l2 * b[j]);
-      middle[j] = static_cast<int16_t>(c0 * a[j] + c1 * c[j] + c2 * b[j]);
-      if constexpr (!kMirrored) right[j] = static_cast<int16_t>(r0 * a[j] + r1 * c[j] + r2 * b[j]);
-    }
-    const int16_t* rightSums = kMirrored ? left : right;
-    alignas(64) uint8_t result[kBlockBytes];
-    for (int32_t j = 0; j < kBlockBytes; ++j) {
-      const auto sum = static_cast<int16_t>(left[j + kBlockLead - 4] + middle[j + kBlockLead] +
-                                            rightSums[j + kBlockLead + 4]);
-      int16_t value;
-      if constexpr (kSignedQuotient) {
-        const auto size = static_cast<uint16_t>(sum < 0 ? -sum : sum);
-        const auto quotient = static_cast<uint16_t>(
-            (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
-        value = static_cast<int16_t>((sum < 0 ? -quotient : quotient) + offset);
-      } else {
-        const auto size = static_cast<uint16_t>(sum < 0 ? 0 : sum);
-        const auto quotient = static_cast<uint16_t>(
-            (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
-        value = static_cast<int16_t>(quotient + offset);
-      }
-      result[j] = static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
-    }
-    if (rowBytes - 4 - start >= kBlockBytes) {
-      std::memcpy(out + start, result, kBlockBytes);
-    } else {
-      std::memcpy(out + start, result, rowBytes - 4 - start);
-    }
+// The column sums and the final byte of a kernel given at run time.
+template <bool kMirroredColumns, bool kSignedQuotient>
+struct RuntimeWeights {
+  static constexpr bool kMirrored = kMirroredColumns;
+
+  explicit RuntimeWeights(const ShortKernel& kernel)
+      : l0(kernel.columns[0][0]),
+        l1(kernel.columns[0][1]),
+        l2(kernel.columns[0][2]),
+        c0(kernel.columns[1][0]),
+        c1(kernel.columns[1][1]),
+        c2(kernel.columns[1][2]),
+        r0(kernel.columns[2][0]),
+        r1(kernel.columns[2][1]),
+        r2(kernel.columns[2][2]),
+        magic(kernel.magic),
+        shift(kernel.shift),
+        offset(kernel.offset) {}
+
+  int16_t Left(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(l0 * a + l1 * c + l2 * b);
   }
+  int16_t Middle(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(c0 * a + c1 * c + c2 * b);
+  }
+  int16_t Right(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(r0 * a + r1 * c + r2 * b);
+  }
+  uint8_t Finish(int16_t sum) const {
+    int16_t value;
+    if constexpr (kSignedQuotient) {
+      const auto size = static_cast<uint16_t>(sum < 0 ? -sum : sum);
+      const auto quotient = static_cast<uint16_t>(
+          (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
+      value = static_cast<int16_t>((sum < 0 ? -quotient : quotient) + offset);
+    } else {
+      const auto size = static_cast<uint16_t>(sum < 0 ? 0 : sum);
+      const auto quotient = static_cast<uint16_t>(
+          (static_cast<uint32_t>(static_cast<uint16_t>(size << shift)) * magic) >> 16);
+      value = static_cast<int16_t>(quotient + offset);
+    }
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+  }
+
+  int16_t l0, l1, l2, c0, c1, c2, r0, r1, r2;
+  uint32_t magic;
+  int32_t shift;
+  int16_t offset;
+};
+
+// Soften's weights as constants: 1 2 1 / 2 2 2 / 1 2 1 over 14; every sum
+// lies in 0..3570, so the quotient needs no clamping.
+struct SoftenWeights {
+  static constexpr bool kMirrored = true;
+  int16_t Left(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(a + b + 2 * c);
+  }
+  int16_t Middle(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(2 * (a + b + c));
+  }
+  int16_t Right(int32_t a, int32_t c, int32_t b) const { return Left(a, c, b); }
+  uint8_t Finish(int16_t sum) const {
+    return static_cast<uint8_t>(static_cast<uint16_t>(sum) / 14);
+  }
+};
+
+// Sharpen's: 0 -1 0 / -1 8 -1 / 0 -1 0 over 4. A negative sum ends as 0
+// whichever way its quotient rounds, so it is clamped first and shifted.
+struct SharpenWeights {
+  static constexpr bool kMirrored = true;
+  int16_t Left(int32_t /*a*/, int32_t c, int32_t /*b*/) const { return static_cast<int16_t>(-c); }
+  int16_t Middle(int32_t a, int32_t c, int32_t b) const {
+    return static_cast<int16_t>(8 * c - a - b);
+  }
+  int16_t Right(int32_t a, int32_t c, int32_t b) const { return Left(a, c, b); }
+  uint8_t Finish(int16_t sum) const {
+    const auto quotient = static_cast<int16_t>((sum < 0 ? 0 : sum) >> 2);
+    return static_cast<uint8_t>(quotient > 255 ? 255 : quotient);
+  }
+};
+
+// One row of a kernel over the bytes of the interior pixels (alpha bytes
+// included: the 24bpp lock makes them opaque again). above, centre and below
+// are padded copies of the source rows; left, middle and right receive the
+// column sums; out is the row written.
+template <typename Weights>
+VARN_VECTOR_CLONES void ConvolveRow(const int16_t* __restrict above,
+                                    const int16_t* __restrict centre,
+                                    const int16_t* __restrict below, int16_t* __restrict left,
+                                    int16_t* __restrict middle, int16_t* __restrict right,
+                                    uint8_t* __restrict out, int32_t rowBytes,
+                                    const Weights weights) {
+  // Column sums run kSumsAhead blocks ahead of their use, so the second
+  // sweep reads them from the cache, not from stores still under way.
+  const int32_t sumBlocks = (rowBytes + kBlockBytes - 1) / kBlockBytes;
+  int32_t summed = 0;
+  const int16_t* rightSums = Weights::kMirrored ? left : right;
+  const int32_t end = rowBytes - 4;
+  int32_t start = 4;
+  for (int32_t block = 0;; ++block) {
+    for (const int32_t until = std::min(sumBlocks, block + 1 + kSumsAhead); summed < until;
+         ++summed) {
+      for (int32_t j = 0; j < kBlockBytes; ++j) {
+        const int32_t i = summed * kBlockBytes + j;
+        left[i] = weights.Left(above[i], centre[i], below[i]);
+        middle[i] = weights.Middle(above[i], centre[i], below[i]);
+        if constexpr (!Weights::kMirrored) right[i] = weights.Right(above[i], centre[i], below[i]);
+      }
+    }
+    if (start + kBlockBytes > end) break;
+    for (int32_t j = 0; j < kBlockBytes; ++j) {
+      const int32_t i = start + j;
+      out[i] = weights.Finish(static_cast<int16_t>(left[i - 4] + middle[i] + rightSums[i + 4]));
+    }
+    start += kBlockBytes;
+  }
+  alignas(64) std::array<uint8_t, kBlockBytes> rest{};
+  for (int32_t j = 0; j < kBlockBytes; ++j) {
+    const int32_t i = start + j;
+    rest[j] = weights.Finish(static_cast<int16_t>(left[i - 4] + middle[i] + rightSums[i + 4]));
+  }
+  std::memcpy(out + start, rest.data(), end - start);
 }
 
-// Each variant is compiled for wider vectors too and picked once by the CPU.
-#define VARN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-
-using ShortRowFunction = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, int32_t,
-                                  const ShortKernel&);
-
-VARN_VECTOR_CLONES void ConvolveMirrored(const uint8_t* above, const uint8_t* centre,
-                                         const uint8_t* below, uint8_t* out, int32_t rowBytes,
-                                         const ShortKernel& kernel) {
-  ConvolveShortRowBody<true, false>(above, centre, below, out, rowBytes, kernel);
-}
-VARN_VECTOR_CLONES void ConvolveMirroredSigned(const uint8_t* above, const uint8_t* centre,
-                                               const uint8_t* below, uint8_t* out, int32_t rowBytes,
-                                               const ShortKernel& kernel) {
-  ConvolveShortRowBody<true, true>(above, centre, below, out, rowBytes, kernel);
-}
-VARN_VECTOR_CLONES void ConvolveAny(const uint8_t* above, const uint8_t* centre,
-                                    const uint8_t* below, uint8_t* out, int32_t rowBytes,
-                                    const ShortKernel& kernel) {
-  ConvolveShortRowBody<false, false>(above, centre, below, out, rowBytes, kernel);
-}
-VARN_VECTOR_CLONES void ConvolveAnySigned(const uint8_t* above, const uint8_t* centre,
-                                          const uint8_t* below, uint8_t* out, int32_t rowBytes,
-                                          const ShortKernel& kernel) {
-  ConvolveShortRowBody<false, true>(above, centre, below, out, rowBytes, kernel);
+bool SameMatrix(const ConvolutionMatrix& x, const ConvolutionMatrix& y) {
+  return x.weights == y.weights && x.divisor == y.divisor && x.offset == y.offset;
 }
 
-ShortRowFunction ShortRowFor(const ShortKernel& kernel) {
-  if (kernel.mirrored) return kernel.signedQuotient ? ConvolveMirroredSigned : ConvolveMirrored;
-  return kernel.signedQuotient ? ConvolveAnySigned : ConvolveAny;
+VARN_VECTOR_CLONES void WidenRow(const uint8_t* __restrict from, int16_t* __restrict to,
+                                 int32_t count) {
+  int32_t i = 0;
+  for (; i + kBlockBytes <= count; i += kBlockBytes) {
+    for (int32_t j = 0; j < kBlockBytes; ++j) to[i + j] = from[i + j];
+  }
+  for (; i < count; ++i) to[i] = from[i];
 }
 
 // Any kernel, in 64-bit sums: weights too large for 16-bit lanes.
-void ConvolveWideRow(const uint8_t* above, const uint8_t* centre, const uint8_t* below,
+void ConvolveWideRow(const int16_t* above, const int16_t* centre, const int16_t* below,
                      uint8_t* out, int32_t width, const ConvolutionMatrix& matrix) {
   const auto& w = matrix.weights;
   for (int32_t x = 1; x + 1 < width; ++x) {
@@ -220,137 +273,168 @@ void ConvolveWideRow(const uint8_t* above, const uint8_t* centre, const uint8_t*
 // Each weight is a float, so weight x 2^27 is an integer (the smallest, 0.114,
 // has its lowest bit at 2^-27). The exact sum of the three products is then a
 // multiple of 2^-27 below 256, which extended precision holds without
-// rounding, so truncating it equals an integer shift of the scaled sum. The
-// scaled weights are split at bit 12 so that every product fits 32 bits.
+// rounding, so truncating it equals floor(S / 2^27) of the scaled sum S. The
+// green weight is a multiple of 8 and the red one of 4, so
+//   floor(S / 8) = G (wG / 8) + floor((R (wR / 4) + floor(B wB / 4)) / 2)
+// and every step of that fits 32 unsigned bits; gray is its top byte.
 constexpr int32_t kGrayFractionBits = 27;
-constexpr int32_t kGraySplitBits = 12;
 
-constexpr int64_t ScaledGrayWeight(float weight) {
-  return static_cast<int64_t>(static_cast<double>(weight) *
-                              double(int64_t{1} << kGrayFractionBits));
+constexpr uint64_t ScaledGrayWeight(float weight) {
+  return static_cast<uint64_t>(static_cast<double>(weight) *
+                               double(uint64_t{1} << kGrayFractionBits));
 }
 constexpr bool IsScaledExactly(float weight) {
   return double(ScaledGrayWeight(weight)) ==
-         static_cast<double>(weight) * double(int64_t{1} << kGrayFractionBits);
+         static_cast<double>(weight) * double(uint64_t{1} << kGrayFractionBits);
 }
 static_assert(IsScaledExactly(0.587f) && IsScaledExactly(0.114f) && IsScaledExactly(0.299f));
+static_assert(ScaledGrayWeight(0.587f) % 8 == 0 && ScaledGrayWeight(0.299f) % 4 == 0);
 
-constexpr int64_t kGrayG = ScaledGrayWeight(0.587f);
-constexpr int64_t kGrayB = ScaledGrayWeight(0.114f);
-constexpr int64_t kGrayR = ScaledGrayWeight(0.299f);
-constexpr int32_t kGrayMask = (1 << kGraySplitBits) - 1;
-constexpr int32_t kGrayHighG = static_cast<int32_t>(kGrayG >> kGraySplitBits);
-constexpr int32_t kGrayHighB = static_cast<int32_t>(kGrayB >> kGraySplitBits);
-constexpr int32_t kGrayHighR = static_cast<int32_t>(kGrayR >> kGraySplitBits);
-constexpr int32_t kGrayLowG = static_cast<int32_t>(kGrayG & kGrayMask);
-constexpr int32_t kGrayLowB = static_cast<int32_t>(kGrayB & kGrayMask);
-constexpr int32_t kGrayLowR = static_cast<int32_t>(kGrayR & kGrayMask);
-static_assert(kGrayHighG < 0x8000 && kGrayHighB < 0x8000 && kGrayHighR < 0x8000);
+constexpr uint32_t kGrayGreen = ScaledGrayWeight(0.587f) / 8;
+constexpr uint32_t kGrayRed = ScaledGrayWeight(0.299f) / 4;
+constexpr uint32_t kGrayBlue = ScaledGrayWeight(0.114f);
 
-void GrayRow(uint32_t* __restrict row, int32_t width) {
-  auto at = [](uint32_t pixel) {
-    const int32_t b = static_cast<int32_t>(pixel & 0xFF);
-    const int32_t g = static_cast<int32_t>((pixel >> 8) & 0xFF);
-    const int32_t r = static_cast<int32_t>((pixel >> 16) & 0xFF);
-    const int32_t high = g * kGrayHighG + b * kGrayHighB + r * kGrayHighR;
-    const int32_t low = g * kGrayLowG + b * kGrayLowB + r * kGrayLowR;
-    int32_t gray = (high + (low >> kGraySplitBits)) >> (kGrayFractionBits - kGraySplitBits);
-    gray = gray > 255 ? 255 : gray;
-    return 0xFF000000u | static_cast<uint32_t>(gray) * 0x010101u;
-  };
+constexpr uint64_t kGrayBlueMax = uint64_t{255} * kGrayBlue;
+constexpr uint64_t kGrayRedBlueMax = uint64_t{255} * kGrayRed + (kGrayBlueMax >> 2);
+constexpr uint64_t kGraySumMax = uint64_t{255} * kGrayGreen + (kGrayRedBlueMax >> 1);
+static_assert(kGrayBlueMax <= UINT32_MAX && kGrayRedBlueMax <= UINT32_MAX &&
+              kGraySumMax <= UINT32_MAX && (kGraySumMax >> 24) <= 255);
+
+uint32_t GrayPixel(uint32_t pixel) {
+  const uint32_t b = pixel & 0xFF;
+  const uint32_t g = (pixel >> 8) & 0xFF;
+  const uint32_t r = (pixel >> 16) & 0xFF;
+  const uint32_t gray = (g * kGrayGreen + ((r * kGrayRed + ((b * kGrayBlue) >> 2)) >> 1)) >> 24;
+  return 0xFF000000u | gray << 16 | gray << 8 | gray;
+}
+
+VARN_VECTOR_CLONES void GrayRow(uint32_t* row, int32_t width) {
   int32_t x = 0;
-  for (; x + kBlock <= width; x += kBlock) {
-    for (int32_t j = 0; j < kBlock; ++j) row[x + j] = at(row[x + j]);
+  for (; x + kBlockPixels <= width; x += kBlockPixels) {
+    for (int32_t j = 0; j < kBlockPixels; ++j) row[x + j] = GrayPixel(row[x + j]);
   }
-  for (; x < width; ++x) row[x] = at(row[x]);
+  for (; x < width; ++x) row[x] = GrayPixel(row[x]);
 }
 
 // ---------------------------------------------------------------- histograms
 
 using Histogram = std::array<uint64_t, 256>;
-using Lookup = std::array<uint8_t, 256>;
 
-// Channel histograms of a picture (B, G, R). Neighbouring pixels count into
-// separate tables, so runs of equal colours do not wait on one counter.
+// Channel histograms of a picture (B, G, R). Blue and green count together
+// in one table of pairs, so a pixel costs two increments instead of three;
+// neighbouring pixels count red into separate tables, so runs of similar
+// colours do not queue on one counter.
 std::array<Histogram, 3> CountChannels(const BitmapData& data) {
-  std::vector<uint32_t> counts(2 * 3 * 256, 0);
-  uint32_t* even = counts.data();
-  uint32_t* odd = even + 3 * 256;
+  std::vector<uint32_t> counts(65536 + 2 * 256, 0);
+  uint32_t* pairs = counts.data();
+  uint32_t* reds = pairs + 65536;
   for (int32_t y = 0; y < data.Height; ++y) {
     const uint32_t* row = data.ConstRow(y);
     int32_t x = 0;
     for (; x + 2 <= data.Width; x += 2) {
       const uint32_t first = row[x];
       const uint32_t second = row[x + 1];
-      ++even[first & 0xFF];
-      ++even[256 + ((first >> 8) & 0xFF)];
-      ++even[512 + ((first >> 16) & 0xFF)];
-      ++odd[second & 0xFF];
-      ++odd[256 + ((second >> 8) & 0xFF)];
-      ++odd[512 + ((second >> 16) & 0xFF)];
+      ++pairs[first & 0xFFFF];
+      ++reds[(first >> 16) & 0xFF];
+      ++pairs[second & 0xFFFF];
+      ++reds[256 + ((second >> 16) & 0xFF)];
     }
     if (x < data.Width) {
-      const uint32_t last = row[x];
-      ++even[last & 0xFF];
-      ++even[256 + ((last >> 8) & 0xFF)];
-      ++even[512 + ((last >> 16) & 0xFF)];
+      ++pairs[row[x] & 0xFFFF];
+      ++reds[(row[x] >> 16) & 0xFF];
     }
   }
   std::array<Histogram, 3> channels{};
-  for (size_t c = 0; c < 3; ++c) {
-    for (size_t v = 0; v < 256; ++v)
-      channels[c][v] = uint64_t{even[c * 256 + v]} + odd[c * 256 + v];
+  for (size_t green = 0; green < 256; ++green) {
+    for (size_t blue = 0; blue < 256; ++blue) {
+      const uint32_t count = pairs[green << 8 | blue];
+      channels[0][blue] += count;
+      channels[1][green] += count;
+    }
   }
+  for (size_t v = 0; v < 256; ++v) channels[2][v] = uint64_t{reds[v]} + reds[256 + v];
   return channels;
 }
 
 // The stretch of one histogram: low is the largest value whose count from 0
 // up is below half a percent of all counts, high the smallest whose count up
-// to 255 is; every value maps to trunc((c - low) x 255 / (high - low)).
-Lookup StretchOf(const Histogram& histogram) {
+// to 255 is.
+struct Stretch {
+  int32_t low = 0;
+  int32_t high = 255;
+};
+
+Stretch StretchOf(const Histogram& histogram) {
   uint64_t total = 0;
   for (uint64_t count : histogram) total += count;
   const double threshold = 0.005 * static_cast<double>(total);
-  int32_t low = 0;
+  Stretch stretch;
   uint64_t running = 0;
   for (int32_t i = 0; i < 256; ++i) {
     running += histogram[i];
     if (!(static_cast<double>(running) < threshold)) break;
-    low = i;
+    stretch.low = i;
   }
-  int32_t high = 255;
   running = 0;
   for (int32_t j = 255; j >= 0; --j) {
     running += histogram[j];
     if (!(static_cast<double>(running) < threshold)) break;
-    high = j;
+    stretch.high = j;
   }
-  Lookup lookup{};
-  if (high <= low) {
-    // Only an empty histogram could get here; keep the values.
-    for (int32_t c = 0; c < 256; ++c) lookup[c] = static_cast<uint8_t>(c);
-    return lookup;
-  }
-  for (int32_t c = 0; c < 256; ++c) {
-    const double stretched = static_cast<double>((c - low) * 255) / static_cast<double>(high - low);
-    lookup[c] = ClampByte(static_cast<int64_t>(stretched));
-  }
-  return lookup;
+  // Only an empty histogram could end here; 0..255 keeps every value.
+  if (stretch.high <= stretch.low) stretch = Stretch{};
+  return stretch;
 }
 
-// Maps every pixel through one table per channel (B, G, R).
-void MapChannels(BitmapData& data, const Lookup& blue, const Lookup& green, const Lookup& red) {
-  std::array<uint32_t, 256> b{}, g{}, r{};
-  for (size_t c = 0; c < 256; ++c) {
-    b[c] = 0xFF000000u | blue[c];
-    g[c] = uint32_t{green[c]} << 8;
-    r[c] = uint32_t{red[c]} << 16;
+// Every value c maps to trunc((c - low) x 255 / (high - low)) clamped to
+// 0..255, the quotient of two integers, which the floating-point division
+// gives exactly. With x = c clamped to low..high, minus low, and span =
+// high - low, that is floor(255 x / span) with 255 x <= 65025: a 16-bit high
+// multiply by floor(65536 / span) falls short by at most one, which the
+// remainder corrects. The per-byte constants repeat every 4 bytes (B, G, R,
+// and alpha, which keeps its value).
+struct StretchPattern {
+  alignas(64) std::array<uint16_t, kBlockBytes> low{};
+  alignas(64) std::array<uint16_t, kBlockBytes> span{};
+  alignas(64) std::array<uint16_t, kBlockBytes> inverse{};
+};
+
+StretchPattern PatternOf(const Stretch& blue, const Stretch& green, const Stretch& red) {
+  const std::array<Stretch, 4> channels{blue, green, red, Stretch{}};
+  StretchPattern pattern;
+  for (size_t j = 0; j < kBlockBytes; ++j) {
+    const Stretch& stretch = channels[j % 4];
+    const int32_t span = stretch.high - stretch.low;
+    pattern.low[j] = static_cast<uint16_t>(stretch.low);
+    pattern.span[j] = static_cast<uint16_t>(span);
+    pattern.inverse[j] = static_cast<uint16_t>(std::min(65535, 65536 / span));
   }
+  return pattern;
+}
+
+uint8_t StretchByte(uint32_t c, uint32_t low, uint32_t span, uint32_t inverse) {
+  const auto x = static_cast<uint16_t>(c < low ? 0 : c - low > span ? span : c - low);
+  const auto scaled = static_cast<uint16_t>(x * 255);
+  auto quotient = static_cast<uint16_t>((uint32_t{scaled} * inverse) >> 16);
+  const auto remainder = static_cast<uint16_t>(scaled - quotient * span);
+  quotient = static_cast<uint16_t>(quotient + (remainder >= span ? 1 : 0));
+  return static_cast<uint8_t>(quotient);
+}
+
+VARN_VECTOR_CLONES void StretchRows(BitmapData& data, const StretchPattern& shared) {
+  // A copy the row writes cannot alias.
+  const StretchPattern pattern = shared;
+  const int32_t rowBytes = 4 * data.Width;
   for (int32_t y = 0; y < data.Height; ++y) {
-    uint32_t* row = data.Row(y);
-    for (int32_t x = 0; x < data.Width; ++x) {
-      const uint32_t pixel = row[x];
-      row[x] = b[pixel & 0xFF] | g[(pixel >> 8) & 0xFF] | r[(pixel >> 16) & 0xFF];
+    auto* row = reinterpret_cast<uint8_t*>(data.Row(y));
+    int32_t i = 0;
+    for (; i + kBlockBytes <= rowBytes; i += kBlockBytes) {
+      for (int32_t j = 0; j < kBlockBytes; ++j) {
+        row[i + j] = StretchByte(row[i + j], pattern.low[j], pattern.span[j], pattern.inverse[j]);
+      }
+    }
+    for (int32_t j = 0; i < rowBytes; ++i, ++j) {
+      row[i] = StretchByte(row[i], pattern.low[j], pattern.span[j], pattern.inverse[j]);
     }
   }
 }
@@ -373,25 +457,43 @@ bool ApplyConvolution(Bitmap& picture, const ConvolutionMatrix& matrix) {
     const int32_t rowBytes = 4 * width;
     auto row = [&](int32_t y) { return reinterpret_cast<uint8_t*>(data.Row(y)); };
     // Copies of the rows above, at and below the one being written, as they
-    // were; each row is copied once, just before it is first read.
-    const size_t savedBytes = size_t{kRowPadBefore} + rowBytes + kRowPadAfter;
-    std::vector<uint8_t> saved(3 * savedBytes, 0);
-    std::array<uint8_t*, 3> rows{};
-    for (size_t k = 0; k < 3; ++k) rows[k] = saved.data() + k * savedBytes + kRowPadBefore;
-    std::memcpy(rows[0], row(0), rowBytes);
-    std::memcpy(rows[1], row(1), rowBytes);
-    const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
-    const ShortRowFunction shortRow = kernel ? ShortRowFor(*kernel) : nullptr;
-    for (int32_t y = 1; y + 1 < height; ++y) {
-      uint8_t* above = rows[(y - 1) % 3];
-      uint8_t* centre = rows[y % 3];
-      uint8_t* below = rows[(y + 1) % 3];
-      std::memcpy(below, row(y + 1), rowBytes);
-      if (shortRow != nullptr) {
-        shortRow(above, centre, below, row(y), rowBytes, *kernel);
-      } else {
-        ConvolveWideRow(above, centre, below, row(y), width, matrix);
+    // were, one 16-bit sample a byte; each row is copied once, just before it
+    // is first read. Then the column sums of the row being written.
+    const size_t paddedRow = size_t{4} + rowBytes + kRowPad;
+    std::vector<int16_t> work(6 * paddedRow, 0);
+    std::array<int16_t*, 6> rows{};
+    for (size_t k = 0; k < 6; ++k) rows[k] = work.data() + k * paddedRow + 4;
+    WidenRow(row(0), rows[0], rowBytes);
+    WidenRow(row(1), rows[1], rowBytes);
+    auto eachRow = [&](auto convolveRow) {
+      for (int32_t y = 1; y + 1 < height; ++y) {
+        int16_t* below = rows[(y + 1) % 3];
+        WidenRow(row(y + 1), below, rowBytes);
+        convolveRow(rows[(y - 1) % 3], rows[y % 3], below, row(y));
       }
+    };
+    auto shortRows = [&](auto weights) {
+      eachRow([&](const int16_t* above, const int16_t* centre, const int16_t* below, uint8_t* out) {
+        ConvolveRow(above, centre, below, rows[3], rows[4], rows[5], out, rowBytes, weights);
+      });
+    };
+    const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
+    if (SameMatrix(matrix, SoftenMatrix())) {
+      shortRows(SoftenWeights{});
+    } else if (SameMatrix(matrix, SharpenMatrix())) {
+      shortRows(SharpenWeights{});
+    } else if (kernel && kernel->mirrored && kernel->signedQuotient) {
+      shortRows(RuntimeWeights<true, true>(*kernel));
+    } else if (kernel && kernel->mirrored) {
+      shortRows(RuntimeWeights<true, false>(*kernel));
+    } else if (kernel && kernel->signedQuotient) {
+      shortRows(RuntimeWeights<false, true>(*kernel));
+    } else if (kernel) {
+      shortRows(RuntimeWeights<false, false>(*kernel));
+    } else {
+      eachRow([&](const int16_t* above, const int16_t* centre, const int16_t* below, uint8_t* out) {
+        ConvolveWideRow(above, centre, below, out, width, matrix);
+      });
     }
   }
   picture.UnlockBits(&data);
@@ -409,7 +511,8 @@ void ApplyAutoLevels(Bitmap& picture) {
   BitmapData data;
   if (!LockWhole(picture, data)) return;
   const std::array<Histogram, 3> channels = CountChannels(data);
-  MapChannels(data, StretchOf(channels[0]), StretchOf(channels[1]), StretchOf(channels[2]));
+  StretchRows(data,
+              PatternOf(StretchOf(channels[0]), StretchOf(channels[1]), StretchOf(channels[2])));
   picture.UnlockBits(&data);
 }
 
@@ -419,8 +522,8 @@ void ApplyAutoContrast(Bitmap& picture) {
   const std::array<Histogram, 3> channels = CountChannels(data);
   Histogram all{};
   for (size_t v = 0; v < 256; ++v) all[v] = channels[0][v] + channels[1][v] + channels[2][v];
-  const Lookup stretch = StretchOf(all);
-  MapChannels(data, stretch, stretch, stretch);
+  const Stretch stretch = StretchOf(all);
+  StretchRows(data, PatternOf(stretch, stretch, stretch));
   picture.UnlockBits(&data);
 }
 
