@@ -32,6 +32,7 @@ set(private_headers
   # header                           may be included from
   platform/imaging/graphics_impl.h   platform/imaging
   platform/imaging/bitmap_access.h   platform/imaging
+  platform/imaging/qt_convert.h      platform/imaging
 )
 
 # Outside libraries, and the files that may include their headers ("*" is any
