@@ -298,6 +298,24 @@ TEST(AutoLevels, MatchesPlainVersionsOnPhotoLikePictures) {
   }
 }
 
+// One row holds every value in every channel, so each stretch is checked
+// over all 256 inputs; the other rows fall in a band that sets its ends.
+TEST(AutoLevels, MapsEveryValueLikeThePlainVersion) {
+  const std::vector<std::pair<int32_t, int32_t>> bands = {
+      {0, 255}, {0, 0}, {255, 255}, {17, 18}, {40, 200}, {1, 254}, {100, 101}, {3, 250}};
+  std::mt19937 random(9);
+  for (auto [low, high] : bands) {
+    Picture in{256, 40, {}};
+    for (uint32_t v = 0; v < 256; ++v) in.pixels.push_back(0xFF000000u | v * 0x010101u);
+    std::uniform_int_distribution<uint32_t> band{uint32_t(low), uint32_t(high)};
+    while (in.pixels.size() < 256 * 40) {
+      in.pixels.push_back(0xFF000000u | band(random) << 16 | band(random) << 8 | band(random));
+    }
+    EXPECT_EQ(Applied(in, ApplyAutoLevels).pixels, ReferenceAutoLevels(in).pixels) << low;
+    EXPECT_EQ(Applied(in, ApplyAutoContrast).pixels, ReferenceAutoContrast(in).pixels) << low;
+  }
+}
+
 TEST(AutoContrast, KeepsTheColourBalance) {
   // Blue runs 0..99 and red 50..149: one stretch maps equal values of both
   // alike, keeps red above blue and leaves blue short of white, where levels
