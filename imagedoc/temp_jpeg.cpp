@@ -12,7 +12,7 @@ int32_t CHistoryNode::SaveTempJpeg(CSubmitFiles* files) {
   // The view's rendering, selection marks and all, is put back afterwards.
   std::unique_ptr<imaging::Bitmap> shown = std::move(renderedImage);
   int32_t result = 0;
-  if (RedrawImage(true, false)) {
+  if (RedrawImage(true, false) && renderedImage) {
     std::string picturePath;
     std::string thumbnailPath;
     result = SaveImageWithThumbnail(*renderedImage, PictureFileType::Jpeg, &picturePath,
