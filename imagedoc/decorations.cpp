@@ -1,6 +1,6 @@
 // FIXME: texts, balloons, signatures, stamps and frames are not drawn yet;
 // until they are, the overlays leave the picture as it is, a frame adds no
-// margin, and nothing of them can be hit.
+// margin, and the signature cannot be hit.
 #include "imagedoc/decorations.h"
 
 namespace varn::imagedoc {
@@ -13,7 +13,5 @@ void DrawSign(CHistoryNode& /*node*/, imaging::Bitmap& /*image*/) {}
 void DrawFrame(const CHistoryNode& /*node*/, std::unique_ptr<imaging::Bitmap>& /*image*/) {}
 
 std::optional<imaging::RectF> FreeSignBounds(const CHistoryNode& /*node*/) { return std::nullopt; }
-
-std::optional<imaging::RectF> TextItemBounds(const TextItem& /*item*/) { return std::nullopt; }
 
 }  // namespace varn::imagedoc

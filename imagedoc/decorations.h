@@ -22,7 +22,8 @@ void DrawFrame(const CHistoryNode& node, std::unique_ptr<imaging::Bitmap>& image
 // Where the signature or stamp at a free position lies, in picture
 // coordinates; none when nothing is shown there.
 std::optional<imaging::RectF> FreeSignBounds(const CHistoryNode& node);
-// The measured area of a text item in picture coordinates.
+// The measured area of a text item in picture coordinates; none when its
+// font cannot be made (text_measure.cpp).
 std::optional<imaging::RectF> TextItemBounds(const TextItem& item);
 
 }  // namespace varn::imagedoc

@@ -191,6 +191,30 @@ TEST_F(HistoryTest, MissClearsTheSelectionAndMarksTheNextTextPlace) {
   EXPECT_EQ(Node().HitTest(100, 100, true), kHitNothing);
 }
 
+TEST_F(HistoryTest, HitTextComesToTheTopAndStartsADrag) {
+  Node().nextTextPosition = {20.0f, 20.0f};
+  Node().SetCurrentText(u"AAAAAAAA");
+  Node().ReleaseCurrentText();
+  Node().nextTextPosition = {40.0f, 22.0f};
+  Node().SetCurrentText(u"BBBBBBBB");
+  Node().ReleaseCurrentText();
+  const int32_t nodes = history->CountNodes();
+  // Where both lie, the later one wins and stays on top.
+  EXPECT_EQ(Node().HitTest(45.0f, 26.0f, true), kHitText);
+  EXPECT_EQ(Node().selectedText, 1);
+  EXPECT_EQ(Node().textItems[1].text, u"BBBBBBBB");
+  EXPECT_TRUE(Node().beginDrag);
+  Node().beginDrag = false;
+  // Only the earlier one lies here: it moves to the end, selected there.
+  EXPECT_EQ(Node().HitTest(22.0f, 26.0f, true), kHitText);
+  EXPECT_EQ(Node().selectedText, 1);
+  EXPECT_EQ(Node().textItems[1].text, u"AAAAAAAA");
+  EXPECT_TRUE(Node().beginDrag);
+  EXPECT_EQ(history->CountNodes(), nodes);
+  // Left of both, below both: a miss that ends the selection.
+  EXPECT_EQ(Node().HitTest(5.0f, 5.0f, true), kHitSelectionCleared);
+}
+
 TEST_F(HistoryTest, SettingsOfAnotherPictureBecomeOneStepEach) {
   auto other = CImageHistory::FromFile(testing::PatternFile(600, 450));
   ASSERT_NE(other, nullptr);
