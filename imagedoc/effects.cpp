@@ -49,7 +49,6 @@ constexpr int64_t kMaxShortSum = 16000;
 // fixed counts that fill whole vectors at any width the compiler picks, and
 // the second reads sums the first stored long before.
 constexpr int32_t kBlockBytes = 128;
-constexpr int32_t kSumsAhead = 8;
 // Zeroed samples after each saved row and spare sums after each row of
 // sums, so the last block of a row may run past its end.
 constexpr int32_t kRowPad = kBlockBytes + 8;
@@ -118,6 +117,7 @@ std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
 template <bool kMirroredColumns, bool kSignedQuotient>
 struct RuntimeWeights {
   static constexpr bool kMirrored = kMirroredColumns;
+  static constexpr bool kDirect = false;
 
   explicit RuntimeWeights(const ShortKernel& kernel)
       : l0(kernel.columns[0][0]),
@@ -164,31 +164,32 @@ struct RuntimeWeights {
   int16_t offset;
 };
 
-// Soften's weights as constants: 1 2 1 / 2 2 2 / 1 2 1 over 14; every sum
-// lies in 0..3570, so the quotient needs no clamping.
+// Soften's weights as constants, 1 2 1 / 2 2 2 / 1 2 1 over 14, summed
+// straight from the rows: with v the sum of the rows above and below,
+// sum = v[-1] + v[+1] + 2 (v + c[-1] + c + c[+1]). Every sum lies in 0..3570,
+// so the quotient needs no clamping.
 struct SoftenWeights {
   static constexpr bool kMirrored = true;
-  int16_t Left(int32_t a, int32_t c, int32_t b) const {
-    return static_cast<int16_t>(a + b + 2 * c);
+  static constexpr bool kDirect = true;
+  int16_t Sum(const int16_t* a, const int16_t* c, const int16_t* b, int32_t i) const {
+    const int32_t before = a[i - 4] + b[i - 4];
+    const int32_t at = a[i] + b[i];
+    const int32_t after = a[i + 4] + b[i + 4];
+    return static_cast<int16_t>(before + after + 2 * (at + c[i - 4] + c[i] + c[i + 4]));
   }
-  int16_t Middle(int32_t a, int32_t c, int32_t b) const {
-    return static_cast<int16_t>(2 * (a + b + c));
-  }
-  int16_t Right(int32_t a, int32_t c, int32_t b) const { return Left(a, c, b); }
   uint8_t Finish(int16_t sum) const {
     return static_cast<uint8_t>(static_cast<uint16_t>(sum) / 14);
   }
 };
 
-// Sharpen's: 0 -1 0 / -1 8 -1 / 0 -1 0 over 4. A negative sum ends as 0
+// Sharpen's, 0 -1 0 / -1 8 -1 / 0 -1 0 over 4. A negative sum ends as 0
 // whichever way its quotient rounds, so it is clamped first and shifted.
 struct SharpenWeights {
   static constexpr bool kMirrored = true;
-  int16_t Left(int32_t /*a*/, int32_t c, int32_t /*b*/) const { return static_cast<int16_t>(-c); }
-  int16_t Middle(int32_t a, int32_t c, int32_t b) const {
-    return static_cast<int16_t>(8 * c - a - b);
+  static constexpr bool kDirect = true;
+  int16_t Sum(const int16_t* a, const int16_t* c, const int16_t* b, int32_t i) const {
+    return static_cast<int16_t>(8 * c[i] - a[i] - b[i] - c[i - 4] - c[i + 4]);
   }
-  int16_t Right(int32_t a, int32_t c, int32_t b) const { return Left(a, c, b); }
   uint8_t Finish(int16_t sum) const {
     const auto quotient = static_cast<int16_t>((sum < 0 ? 0 : sum) >> 2);
     return static_cast<uint8_t>(quotient > 255 ? 255 : quotient);
@@ -198,44 +199,95 @@ struct SharpenWeights {
 // One row of a kernel over the bytes of the interior pixels (alpha bytes
 // included: the 24bpp lock makes them opaque again). above, centre and below
 // are padded copies of the source rows; left, middle and right receive the
-// column sums; out is the row written.
+// column sums of a kernel that is not summed directly; out is the row
+// written.
 template <typename Weights>
-VARN_VECTOR_CLONES void ConvolveRow(const int16_t* __restrict above,
-                                    const int16_t* __restrict centre,
-                                    const int16_t* __restrict below, int16_t* __restrict left,
-                                    int16_t* __restrict middle, int16_t* __restrict right,
-                                    uint8_t* __restrict out, int32_t rowBytes,
-                                    const Weights weights) {
-  // Column sums run kSumsAhead blocks ahead of their use, so the second
-  // sweep reads them from the cache, not from stores still under way.
-  const int32_t sumBlocks = (rowBytes + kBlockBytes - 1) / kBlockBytes;
-  int32_t summed = 0;
-  const int16_t* rightSums = Weights::kMirrored ? left : right;
-  const int32_t end = rowBytes - 4;
-  int32_t start = 4;
-  for (int32_t block = 0;; ++block) {
-    for (const int32_t until = std::min(sumBlocks, block + 1 + kSumsAhead); summed < until;
-         ++summed) {
+[[gnu::always_inline]] inline void ConvolveRowBody(
+    const int16_t* __restrict above, const int16_t* __restrict centre,
+    const int16_t* __restrict below, int16_t* __restrict left, int16_t* __restrict middle,
+    int16_t* __restrict right, uint8_t* __restrict out, int32_t rowBytes, const Weights weights) {
+  if constexpr (!Weights::kDirect) {
+    for (int32_t start = 0; start < rowBytes; start += kBlockBytes) {
       for (int32_t j = 0; j < kBlockBytes; ++j) {
-        const int32_t i = summed * kBlockBytes + j;
+        const int32_t i = start + j;
         left[i] = weights.Left(above[i], centre[i], below[i]);
         middle[i] = weights.Middle(above[i], centre[i], below[i]);
         if constexpr (!Weights::kMirrored) right[i] = weights.Right(above[i], centre[i], below[i]);
       }
     }
-    if (start + kBlockBytes > end) break;
-    for (int32_t j = 0; j < kBlockBytes; ++j) {
-      const int32_t i = start + j;
-      out[i] = weights.Finish(static_cast<int16_t>(left[i - 4] + middle[i] + rightSums[i + 4]));
+  }
+  auto at = [&](int32_t i) {
+    if constexpr (Weights::kDirect) {
+      return weights.Finish(weights.Sum(above, centre, below, i));
+    } else {
+      const int16_t* rightSums = Weights::kMirrored ? left : right;
+      return weights.Finish(static_cast<int16_t>(left[i - 4] + middle[i] + rightSums[i + 4]));
     }
-    start += kBlockBytes;
+  };
+  const int32_t end = rowBytes - 4;
+  int32_t start = 4;
+  for (; start + kBlockBytes <= end; start += kBlockBytes) {
+    for (int32_t j = 0; j < kBlockBytes; ++j) out[start + j] = at(start + j);
   }
   alignas(64) std::array<uint8_t, kBlockBytes> rest{};
-  for (int32_t j = 0; j < kBlockBytes; ++j) {
-    const int32_t i = start + j;
-    rest[j] = weights.Finish(static_cast<int16_t>(left[i - 4] + middle[i] + rightSums[i + 4]));
-  }
+  for (int32_t j = 0; j < kBlockBytes; ++j) rest[j] = at(start + j);
   std::memcpy(out + start, rest.data(), end - start);
+}
+
+using ConvolveRowFunction = void (*)(const int16_t*, const int16_t*, const int16_t*, int16_t*,
+                                     int16_t*, int16_t*, uint8_t*, int32_t, const ShortKernel&);
+
+VARN_VECTOR_CLONES void ConvolveSoften(const int16_t* __restrict above,
+                                       const int16_t* __restrict centre,
+                                       const int16_t* __restrict below, int16_t* __restrict left,
+                                       int16_t* __restrict middle, int16_t* __restrict right,
+                                       uint8_t* __restrict out, int32_t rowBytes,
+                                       [[maybe_unused]] const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes, SoftenWeights{});
+}
+VARN_VECTOR_CLONES void ConvolveSharpen(const int16_t* __restrict above,
+                                        const int16_t* __restrict centre,
+                                        const int16_t* __restrict below, int16_t* __restrict left,
+                                        int16_t* __restrict middle, int16_t* __restrict right,
+                                        uint8_t* __restrict out, int32_t rowBytes,
+                                        [[maybe_unused]] const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes, SharpenWeights{});
+}
+VARN_VECTOR_CLONES void ConvolveMirrored(const int16_t* __restrict above,
+                                         const int16_t* __restrict centre,
+                                         const int16_t* __restrict below, int16_t* __restrict left,
+                                         int16_t* __restrict middle, int16_t* __restrict right,
+                                         uint8_t* __restrict out, int32_t rowBytes,
+                                         const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes,
+                  RuntimeWeights<true, false>(kernel));
+}
+VARN_VECTOR_CLONES void ConvolveMirroredSigned(const int16_t* __restrict above,
+                                               const int16_t* __restrict centre,
+                                               const int16_t* __restrict below,
+                                               int16_t* __restrict left, int16_t* __restrict middle,
+                                               int16_t* __restrict right, uint8_t* __restrict out,
+                                               int32_t rowBytes, const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes,
+                  RuntimeWeights<true, true>(kernel));
+}
+VARN_VECTOR_CLONES void ConvolveAny(const int16_t* __restrict above,
+                                    const int16_t* __restrict centre,
+                                    const int16_t* __restrict below, int16_t* __restrict left,
+                                    int16_t* __restrict middle, int16_t* __restrict right,
+                                    uint8_t* __restrict out, int32_t rowBytes,
+                                    const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes,
+                  RuntimeWeights<false, false>(kernel));
+}
+VARN_VECTOR_CLONES void ConvolveAnySigned(const int16_t* __restrict above,
+                                          const int16_t* __restrict centre,
+                                          const int16_t* __restrict below, int16_t* __restrict left,
+                                          int16_t* __restrict middle, int16_t* __restrict right,
+                                          uint8_t* __restrict out, int32_t rowBytes,
+                                          const ShortKernel& kernel) {
+  ConvolveRowBody(above, centre, below, left, middle, right, out, rowBytes,
+                  RuntimeWeights<false, true>(kernel));
 }
 
 bool SameMatrix(const ConvolutionMatrix& x, const ConvolutionMatrix& y) {
@@ -463,37 +515,29 @@ bool ApplyConvolution(Bitmap& picture, const ConvolutionMatrix& matrix) {
     std::vector<int16_t> work(6 * paddedRow, 0);
     std::array<int16_t*, 6> rows{};
     for (size_t k = 0; k < 6; ++k) rows[k] = work.data() + k * paddedRow + 4;
+    const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
+    ConvolveRowFunction shortRow = nullptr;
+    if (kernel && SameMatrix(matrix, SoftenMatrix())) {
+      shortRow = ConvolveSoften;
+    } else if (kernel && SameMatrix(matrix, SharpenMatrix())) {
+      shortRow = ConvolveSharpen;
+    } else if (kernel && kernel->mirrored) {
+      shortRow = kernel->signedQuotient ? ConvolveMirroredSigned : ConvolveMirrored;
+    } else if (kernel) {
+      shortRow = kernel->signedQuotient ? ConvolveAnySigned : ConvolveAny;
+    }
     WidenRow(row(0), rows[0], rowBytes);
     WidenRow(row(1), rows[1], rowBytes);
-    auto eachRow = [&](auto convolveRow) {
-      for (int32_t y = 1; y + 1 < height; ++y) {
-        int16_t* below = rows[(y + 1) % 3];
-        WidenRow(row(y + 1), below, rowBytes);
-        convolveRow(rows[(y - 1) % 3], rows[y % 3], below, row(y));
+    for (int32_t y = 1; y + 1 < height; ++y) {
+      const int16_t* above = rows[(y - 1) % 3];
+      const int16_t* centre = rows[y % 3];
+      int16_t* below = rows[(y + 1) % 3];
+      WidenRow(row(y + 1), below, rowBytes);
+      if (shortRow != nullptr) {
+        shortRow(above, centre, below, rows[3], rows[4], rows[5], row(y), rowBytes, *kernel);
+      } else {
+        ConvolveWideRow(above, centre, below, row(y), width, matrix);
       }
-    };
-    auto shortRows = [&](auto weights) {
-      eachRow([&](const int16_t* above, const int16_t* centre, const int16_t* below, uint8_t* out) {
-        ConvolveRow(above, centre, below, rows[3], rows[4], rows[5], out, rowBytes, weights);
-      });
-    };
-    const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
-    if (SameMatrix(matrix, SoftenMatrix())) {
-      shortRows(SoftenWeights{});
-    } else if (SameMatrix(matrix, SharpenMatrix())) {
-      shortRows(SharpenWeights{});
-    } else if (kernel && kernel->mirrored && kernel->signedQuotient) {
-      shortRows(RuntimeWeights<true, true>(*kernel));
-    } else if (kernel && kernel->mirrored) {
-      shortRows(RuntimeWeights<true, false>(*kernel));
-    } else if (kernel && kernel->signedQuotient) {
-      shortRows(RuntimeWeights<false, true>(*kernel));
-    } else if (kernel) {
-      shortRows(RuntimeWeights<false, false>(*kernel));
-    } else {
-      eachRow([&](const int16_t* above, const int16_t* centre, const int16_t* below, uint8_t* out) {
-        ConvolveWideRow(above, centre, below, out, width, matrix);
-      });
     }
   }
   picture.UnlockBits(&data);
