@@ -71,6 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
                       CropCase{"MarginOnly", 2, 0, {0, 0, 10, 10}, {}}),
     [](const ::testing::TestParamInfo<CropCase>& param) { return param.param.name; });
 
+TEST_F(HistoryTest, MosaicStaysOutOfTheCaptionBand) {
+  Node().SetFrameIndex(2);
+  Node().SetFrameUseUrl(1);
+  const int32_t nodes = history->CountNodes();
+  // Under the picture, where the frame's caption goes: nothing to cover.
+  EXPECT_EQ(Node().ApplyMosaic({15, 15 + 300, 100, 20}, 5), 0);
+  EXPECT_EQ(history->CountNodes(), nodes);
+  EXPECT_EQ(Node().ApplyMosaic({15, 15 + 290, 100, 30}, 5), 1);
+  EXPECT_EQ(AlphaAt(*Node().mosaicLayer, 50, 299), 255u);
+}
+
 TEST_F(HistoryTest, CropKeepsMosaicInItsBaseAndMovesOnlyTheSelectedText) {
   Node().ApplyMosaic({0, 0, 60, 60}, 20);
   Node().SetCurrentText(u"one");
