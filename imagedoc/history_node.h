@@ -122,7 +122,7 @@ class CHistoryNode {
   // the base cannot be made.
   bool RedrawImage(bool full, bool showSelection);
   // The rendered image with the selection shown, rendered when stale; null
-  // when it cannot be made.
+  // when it cannot be made. Valid until the node next changes.
   const imaging::Bitmap* GetRenderedImage();
   bool MakeScaledImage();
   // An empty mosaic layer; refused (and reported) for a cropped node, whose
