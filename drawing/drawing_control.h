@@ -217,11 +217,11 @@ class CDrawingControl final
   // Acts on a pointer handler's answer: capture, release, events, repaint,
   // colour pick, in that order.
   void ApplyToolResult(ToolResult result, imaging::PointF position);
-  // A pen gesture kept in strokeLayer_: starts it after the press, adds the
-  // move's segment and repaints only what the segment changed. Returns the
-  // result left for ApplyToolResult.
+  // A pen or eraser gesture kept in strokeLayer_: starts it after the press,
+  // adds the move's segment and repaints only what the segment changed.
+  // Returns the result left for ApplyToolResult.
   ToolResult TrackStroke(ToolResult result, imaging::PointF position, bool press);
-  // The pen gesture's mask while it stands for the state's pen, else null.
+  // The gesture's kept stroke while it stands for the state's tool, else null.
   const StrokeLayer* ActiveStroke() {
     return strokeLayer_.Serves(Current()) ? &strokeLayer_ : nullptr;
   }
@@ -254,7 +254,7 @@ class CDrawingControl final
   std::unique_ptr<imaging::Bitmap> backBuffer_;
   int32_t zoom_ = 1;
   std::vector<imaging::PointF> strokePoints_;
-  // The running pen gesture's pixels; inactive between gestures.
+  // The running pen or eraser gesture's pixels; inactive between gestures.
   StrokeLayer strokeLayer_;
   bool captured_ = false;
   RecentColors recentColors_;

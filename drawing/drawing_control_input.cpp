@@ -67,17 +67,18 @@ MessageReply CDrawingControl::OnMouseMove(const WindowMessage& message) {
 }
 
 ToolResult CDrawingControl::TrackStroke(ToolResult result, PointF position, bool press) {
+  CDrawingState& state = Current();
   if (press) {
     strokeLayer_.End();
-    if (Current().toolType != kToolPen || (result & kCapture) == 0 || captured_ ||
-        strokePoints_.size() != 1) {
+    if ((state.toolType != kToolPen && state.toolType != kToolEraser) || (result & kCapture) == 0 ||
+        captured_ || strokePoints_.size() != 1) {
       return result;
     }
-    strokeLayer_.Begin(Current(), position);
+    strokeLayer_.Begin(state, position);
     return result;
   }
-  if ((result & kRedraw) == 0 || !strokeLayer_.Serves(Current())) return result;
-  RepaintCanvasRect(strokeLayer_.Extend(position));
+  if ((result & kRedraw) == 0 || !strokeLayer_.Serves(state)) return result;
+  RepaintCanvasRect(strokeLayer_.Extend(state, position));
   return result & ~kRedraw;
 }
 

@@ -115,14 +115,17 @@ void BuildComposites(CDrawingState& state) {
 }
 
 // The running tool's work on the selected layer before it is shown; returns
-// the bitmap that stands for the layer.
-const Bitmap* PrepareSelectedLayer(CDrawingState& state, std::span<const imaging::PointF> points) {
+// the bitmap that stands for the layer. A kept eraser stroke is in the
+// preview already.
+const Bitmap* PrepareSelectedLayer(CDrawingState& state, std::span<const imaging::PointF> points,
+                                   bool strokeKept) {
   DrawingLayer& layer = state.SelectedLayer();
   switch (state.toolType) {
     case kToolMove:
       OffsetSelectedLayer(state, points);
       break;
     case kToolEraser:
+      if (strokeKept && state.eraserPreview) return state.eraserPreview.get();
       if (!state.eraserPreview && layer.bitmap) state.eraserPreview = layer.bitmap->Clone();
       if (state.eraserPreview) {
         StrokeEraser(state, points, state.eraserPreview.get());
@@ -240,9 +243,10 @@ void RenderArea(CDrawingState& state, const VarnSurface& rows, const Rect& area,
     BuildComposites(state);
   }
   const std::span<const imaging::PointF> points(strokePoints);
-  const Bitmap* selected = PrepareSelectedLayer(state, points);
-  const DrawingLayer& layer = state.SelectedLayer();
   const bool strokeKept = stroke != nullptr && stroke->Serves(state);
+  const Bitmap* selected = PrepareSelectedLayer(state, points, strokeKept);
+  const DrawingLayer& layer = state.SelectedLayer();
+  const bool penKept = strokeKept && !stroke->Erases();
 
   RowSources sources;
   sources.hasBase = state.belowComposite && FitsCanvas(*state.belowComposite, state) &&
@@ -250,11 +254,11 @@ void RenderArea(CDrawingState& state, const VarnSurface& rows, const Rect& area,
   sources.hasSelected = selected != nullptr && LockForReading(*selected, &sources.selected);
   sources.selectedX = layer.x;
   sources.selectedY = layer.y;
-  sources.hasStroke = strokeKept && LockForReading(stroke->Mask(), &sources.stroke);
+  sources.hasStroke = penKept && LockForReading(stroke->Mask(), &sources.stroke);
   sources.hasAbove = state.aboveComposite && FitsCanvas(*state.aboveComposite, state) &&
                      LockForReading(*state.aboveComposite, &sources.above);
 
-  const bool figure = HasFigurePreview(state, points.size(), strokeKept);
+  const bool figure = HasFigurePreview(state, points.size(), penKept);
   ComposeRows(sources, rows, area, !figure);
   if (!figure && state.texts.empty()) return;
 

@@ -109,8 +109,8 @@ int32_t PenReach(const SegmentPen& pen) {
   return static_cast<int32_t>(std::ceil(pen.width * 0.75f)) + 2;
 }
 
-void DrawPenMask(imaging::Graphics& graphics, const SegmentPen& pen,
-                 std::span<const PointF> points) {
+void DrawStrokeSegments(imaging::Graphics& graphics, const SegmentPen& pen,
+                        std::span<const PointF> points) {
   if (points.size() < 2) return;
   PrepareMaskGraphics(graphics);
   const imaging::Pen roundPen = MakeSegmentPen(pen, imaging::LineCap::Round);
@@ -130,14 +130,51 @@ void DrawPenMask(imaging::Graphics& graphics, const SegmentPen& pen,
   DrawSquareEnd(graphics, flatPen, pen.width, points.back(), *lastOther);
 }
 
-bool StrokeLayer::Begin(const CDrawingState& state, PointF start) {
+bool EraserPenOf(const CDrawingState& state, SegmentPen* pen) {
+  const float width = StrokeWidth(state.eraserWidth);
+  if (width <= 0) return false;
+  pen->color = imaging::kTransparent;
+  pen->width = width;
+  pen->squareEnds = state.eraserType == kEraserSquare;
+  pen->hatch = false;
+  return true;
+}
+
+bool StrokeLayer::Begin(CDrawingState& state, PointF start) {
   active_ = false;
-  if (!HardPenOf(state, &pen_)) return false;
-  const int32_t width = state.canvasWidth;
-  const int32_t height = state.canvasHeight;
+  erases_ = state.toolType == kToolEraser;
+  if (state.toolType != kToolPen && !erases_) return false;
+  if (erases_) {
+    if (!EraserPenOf(state, &pen_)) return false;
+    DrawingLayer& layer = state.SelectedLayer();
+    if (!state.eraserPreview && layer.bitmap) state.eraserPreview = layer.bitmap->Clone();
+    if (!state.eraserPreview || state.eraserPreview->GetLastStatus() != imaging::Status::Ok) {
+      return false;
+    }
+    preview_ = state.eraserPreview.get();
+    offsetX_ = layer.x;
+    offsetY_ = layer.y;
+  } else {
+    if (!HardPenOf(state, &pen_) || !PrepareMask(state.canvasWidth, state.canvasHeight)) {
+      return false;
+    }
+    preview_ = nullptr;
+    offsetX_ = offsetY_ = 0;
+  }
+  canvas_ = Rect{0, 0, state.canvasWidth, state.canvasHeight};
+  endPatchArea_ = Rect{};
+  start_ = last_ = start;
+  segments_ = 0;
+  startEndDrawn_ = false;
+  active_ = true;
+  return true;
+}
+
+bool StrokeLayer::PrepareMask(int32_t width, int32_t height) {
   if (!mask_ || mask_->GetWidth() != static_cast<uint32_t>(width) ||
       mask_->GetHeight() != static_cast<uint32_t>(height)) {
     mask_.reset();
+    touched_ = Rect{};
     auto mask =
         std::make_unique<imaging::Bitmap>(width, height, imaging::PixelFormat::Format32bppARGB);
     if (mask->GetLastStatus() != imaging::Status::Ok) return false;
@@ -148,30 +185,30 @@ bool StrokeLayer::Begin(const CDrawingState& state, PointF start) {
     graphics.FillRectangle(imaging::SolidBrush(imaging::kTransparent), touched_);
   }
   touched_ = Rect{};
-  endPatchArea_ = Rect{};
-  start_ = last_ = start;
-  segments_ = 0;
-  startEndDrawn_ = false;
-  active_ = true;
   return true;
 }
 
-Rect StrokeLayer::Extend(PointF point) {
-  if (!active_) return Rect{};
+imaging::Bitmap* StrokeLayer::TargetIn(CDrawingState& state) const {
+  if (!erases_) return mask_.get();
+  return state.eraserPreview.get() == preview_ ? preview_ : nullptr;
+}
+
+Rect StrokeLayer::Extend(CDrawingState& state, PointF point) {
+  if (!Serves(state)) return Rect{};
+  imaging::Bitmap& target = *TargetIn(state);
   const PointF from = last_;
   const bool first = segments_ == 0;
   if (!first && SamePoint(point, from)) return Rect{};
   last_ = point;
   ++segments_;
-  const Rect canvas{0, 0, static_cast<int32_t>(mask_->GetWidth()),
-                    static_cast<int32_t>(mask_->GetHeight())};
   const int32_t reach = PenReach(pen_);
   // The square end of the previous point gives way to the new segment.
   Rect changed = endPatchArea_;
-  RestoreEndPatch();
+  RestoreEndPatch(target);
   const bool startEnd = pen_.squareEnds && !startEndDrawn_ && !SamePoint(point, start_);
   {
-    imaging::Graphics graphics(*mask_);
+    imaging::Graphics graphics(target);
+    graphics.TranslateTransform(-static_cast<float>(offsetX_), -static_cast<float>(offsetY_));
     PrepareMaskGraphics(graphics);
     DrawOneSegment(graphics, MakeSegmentPen(pen_, imaging::LineCap::Round), from, point);
     changed = Union(changed, SegmentBox(from, point, reach));
@@ -183,37 +220,46 @@ Rect StrokeLayer::Extend(PointF point) {
     }
   }
   if (pen_.squareEnds && !SamePoint(point, from)) {
-    SaveEndPatch(Intersect(SegmentBox(point, point, reach), canvas));
-    imaging::Graphics graphics(*mask_);
+    SaveEndPatch(target, SegmentBox(point, point, reach));
+    imaging::Graphics graphics(target);
+    graphics.TranslateTransform(-static_cast<float>(offsetX_), -static_cast<float>(offsetY_));
     PrepareMaskGraphics(graphics);
     DrawSquareEnd(graphics, MakeSegmentPen(pen_, imaging::LineCap::Flat), pen_.width, point, from);
     changed = Union(changed, endPatchArea_);
   }
-  changed = Intersect(changed, canvas);
-  touched_ = Union(touched_, changed);
+  changed = Intersect(changed, canvas_);
+  if (!erases_) touched_ = Union(touched_, changed);
   return changed;
 }
 
-void StrokeLayer::SaveEndPatch(const Rect& area) {
+// area: canvas pixels; the patch keeps the part of them on the target.
+void StrokeLayer::SaveEndPatch(imaging::Bitmap& target, const Rect& area) {
   endPatchArea_ = Rect{};
-  if (area.IsEmptyArea()) return;
+  const Rect shifted{static_cast<int32_t>(int64_t{area.X} - offsetX_),
+                     static_cast<int32_t>(int64_t{area.Y} - offsetY_), area.Width, area.Height};
+  const Rect onTarget = Intersect(shifted, Rect{0, 0, static_cast<int32_t>(target.GetWidth()),
+                                                static_cast<int32_t>(target.GetHeight())});
+  if (onTarget.IsEmptyArea()) return;
   imaging::BitmapData rows;
-  if (mask_->LockBits(area, imaging::ImageLockMode::Read, imaging::PixelFormat::Format32bppARGB,
+  if (target.LockBits(onTarget, imaging::ImageLockMode::Read, imaging::PixelFormat::Format32bppARGB,
                       &rows) != imaging::Status::Ok) {
     return;
   }
-  endPatch_.resize(static_cast<size_t>(area.Width) * area.Height);
-  for (int32_t y = 0; y < area.Height; ++y) {
-    std::copy_n(rows.ConstRow(y), area.Width, endPatch_.data() + size_t(y) * area.Width);
+  endPatch_.resize(static_cast<size_t>(onTarget.Width) * onTarget.Height);
+  for (int32_t y = 0; y < onTarget.Height; ++y) {
+    std::copy_n(rows.ConstRow(y), onTarget.Width, endPatch_.data() + size_t(y) * onTarget.Width);
   }
-  endPatchArea_ = area;
+  endPatchTarget_ = onTarget;
+  endPatchArea_ =
+      Rect{static_cast<int32_t>(int64_t{onTarget.X} + offsetX_),
+           static_cast<int32_t>(int64_t{onTarget.Y} + offsetY_), onTarget.Width, onTarget.Height};
 }
 
-void StrokeLayer::RestoreEndPatch() {
-  const Rect area = std::exchange(endPatchArea_, Rect{});
-  if (area.IsEmptyArea()) return;
+void StrokeLayer::RestoreEndPatch(imaging::Bitmap& target) {
+  if (std::exchange(endPatchArea_, Rect{}).IsEmptyArea()) return;
+  const Rect area = endPatchTarget_;
   imaging::BitmapData rows;
-  if (mask_->LockBits(area, imaging::ImageLockMode::Write, imaging::PixelFormat::Format32bppARGB,
+  if (target.LockBits(area, imaging::ImageLockMode::Write, imaging::PixelFormat::Format32bppARGB,
                       &rows) != imaging::Status::Ok) {
     return;
   }
@@ -225,11 +271,24 @@ void StrokeLayer::RestoreEndPatch() {
 void StrokeLayer::End() { active_ = false; }
 
 bool StrokeLayer::Serves(const CDrawingState& state) const {
+  if (!active_ || state.canvasWidth != canvas_.Width || state.canvasHeight != canvas_.Height) {
+    return false;
+  }
+  if (state.selectedLayer < 0 || static_cast<size_t>(state.selectedLayer) >= state.layers.size()) {
+    return false;
+  }
   SegmentPen pen;
-  return active_ && state.toolType == kToolPen && HardPenOf(state, &pen) &&
-         pen.color == pen_.color && pen.width == pen_.width && pen.squareEnds == pen_.squareEnds &&
-         pen.hatch == pen_.hatch && mask_->GetWidth() == static_cast<uint32_t>(state.canvasWidth) &&
-         mask_->GetHeight() == static_cast<uint32_t>(state.canvasHeight);
+  if (erases_) {
+    const DrawingLayer& layer = state.SelectedLayer();
+    if (state.toolType != kToolEraser || !EraserPenOf(state, &pen) ||
+        state.eraserPreview.get() != preview_ || layer.x != offsetX_ || layer.y != offsetY_) {
+      return false;
+    }
+  } else if (state.toolType != kToolPen || !HardPenOf(state, &pen)) {
+    return false;
+  }
+  return pen.color == pen_.color && pen.width == pen_.width && pen.squareEnds == pen_.squareEnds &&
+         pen.hatch == pen_.hatch;
 }
 
 }  // namespace varn::drawing

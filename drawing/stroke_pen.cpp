@@ -89,7 +89,7 @@ void StrokeHardPen(CDrawingState& state, const SegmentPen& pen, std::span<const 
   {
     imaging::Graphics graphics(mask);
     graphics.TranslateTransform(-static_cast<float>(area.X), -static_cast<float>(area.Y));
-    DrawPenMask(graphics, pen, points);
+    DrawStrokeSegments(graphics, pen, points);
   }
   PaintFigure(state, target, [&](imaging::Graphics& graphics) {
     graphics.SetCompositingMode(imaging::CompositingMode::SourceOver);

@@ -18,6 +18,7 @@ namespace {
 struct RepaintCase {
   const char* name;
   int32_t tool;
+  // The pen's or the eraser's type.
   int32_t penType;
   int32_t width;
   int32_t opacity;
@@ -34,6 +35,8 @@ const RepaintCase kCases[] = {
     {"hatch_pen", kToolPen, kPenHatch, 14, 255, 1, true},
     {"square_pen_zoomed", kToolPen, kPenSquare, 4, 200, 2, true},
     {"soft_pen", kToolPen, kPenSoftRound, 6, 255, 1, false},
+    {"square_eraser", kToolEraser, kEraserSquare, 12, 255, 1, true},
+    {"round_eraser_zoomed", kToolEraser, kEraserRound, 7, 255, 2, true},
     {"line", kToolLine, 0, 5, 255, 1, false},
 };
 
@@ -50,12 +53,16 @@ class DirtyRepaint : public ::testing::TestWithParam<RepaintCase> {
     board.PutInt(kDispPenWidth, 25);
     board.Drag({{0, side / 2}, {side, side / 3}});
     board.Call(kDispAddLayer);
+    // The eraser works on the stroke below.
+    if (repaint.tool == kToolEraser) board.Call(kDispSelectLayer, {I4(0)});
     board.PutText(kDispPaletteColor, u"#c02040");
     board.PutInt(kDispToolType, repaint.tool);
     board.PutInt(kDispPenType, repaint.penType);
     board.PutInt(kDispPenWidth, repaint.width);
     board.PutInt(kDispPenTransparency, repaint.opacity);
     board.PutInt(kDispLineWidth, repaint.width);
+    board.PutInt(kDispEraserType, repaint.penType);
+    board.PutInt(kDispEraserWidth, repaint.width);
     kept.assign(static_cast<size_t>(side) * side, 0x12345678u);
     Window().Validate();
     DrawInto(kept, RECT{0, 0, side, side});

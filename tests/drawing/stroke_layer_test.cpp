@@ -31,21 +31,27 @@ const std::vector<PointF> kPolyline{{20, 20},  {60, 24},  {60, 24},     {30, 70}
 
 struct PenCase {
   const char* name;
+  int32_t tool;
+  // The pen's or the eraser's type.
   int32_t type;
   int32_t width;
   uint32_t alpha;
 };
 
 const PenCase kPens[] = {
-    {"square_1", kPenSquare, 1, 255},
-    {"square_3", kPenSquare, 3, 255},
-    {"square_20_translucent", kPenSquare, 20, 0x80},
-    {"round_1_translucent", kPenRound, 1, 0x80},
-    {"round_5", kPenRound, 5, 255},
-    {"round_9_translucent", kPenRound, 9, 0x60},
-    {"round_30", kPenRound, 30, 255},
-    {"hatch_12", kPenHatch, 12, 255},
-    {"unknown_type_as_round", -4, 4, 0xC0},
+    {"square_1", kToolPen, kPenSquare, 1, 255},
+    {"square_3", kToolPen, kPenSquare, 3, 255},
+    {"square_20_translucent", kToolPen, kPenSquare, 20, 0x80},
+    {"round_1_translucent", kToolPen, kPenRound, 1, 0x80},
+    {"round_5", kToolPen, kPenRound, 5, 255},
+    {"round_9_translucent", kToolPen, kPenRound, 9, 0x60},
+    {"round_30", kToolPen, kPenRound, 30, 255},
+    {"hatch_12", kToolPen, kPenHatch, 12, 255},
+    {"unknown_type_as_round", kToolPen, -4, 4, 0xC0},
+    {"eraser_square_1", kToolEraser, kEraserSquare, 1, 255},
+    {"eraser_square_9", kToolEraser, kEraserSquare, 9, 255},
+    {"eraser_round_6", kToolEraser, kEraserRound, 6, 255},
+    {"eraser_round_30", kToolEraser, kEraserRound, 30, 255},
 };
 
 void PrintTo(const PenCase& pen, std::ostream* out) { *out << pen.name; }
@@ -79,9 +85,11 @@ class SegmentStrokes : public ::testing::TestWithParam<PenCase> {
       selected.FillRectangle(imaging::SolidBrush(0xFF2040C0u), imaging::Rect{50, 50, 30, 30});
     }
     const PenCase& pen = GetParam();
-    state.toolType = kToolPen;
+    state.toolType = pen.tool;
     state.penType = pen.type;
     state.penWidth = pen.width;
+    state.eraserType = pen.type;
+    state.eraserWidth = pen.width;
     state.penAlpha = static_cast<int32_t>(pen.alpha << 24);
     state.colour = 0x00D02010;
   }
@@ -89,7 +97,7 @@ class SegmentStrokes : public ::testing::TestWithParam<PenCase> {
   // The kept stroke, fed one point at a time as the pointer moves.
   void Keep(StrokeLayer& layer, const std::vector<PointF>& points) {
     ASSERT_TRUE(layer.Begin(State(), points.front()));
-    for (size_t i = 1; i < points.size(); ++i) layer.Extend(points[i]);
+    for (size_t i = 1; i < points.size(); ++i) layer.Extend(State(), points[i]);
   }
 
   CDrawingDocument document;
@@ -102,13 +110,20 @@ TEST_P(SegmentStrokes, KeptStrokeShowsAndCommitsAsTheWholePolyline) {
   Keep(layer, kPolyline);
   Bitmap kept(kSide, kSide, PixelFormat::Format24bppRGB);
   Render(State(), kept, kPolyline, RenderMode::Screen, &layer);
+  // The eraser's whole polyline goes into a fresh preview.
+  State().eraserPreview.reset();
   Bitmap whole(kSide, kSide, PixelFormat::Format24bppRGB);
   Render(State(), whole, kPolyline, RenderMode::Screen, nullptr);
   std::string where;
   EXPECT_TRUE(SamePixels(kept, whole, &where)) << "preview differs at " << where;
 
   // The commit draws the whole list into the layer; the board shows the same.
-  StrokePen(State(), kPolyline, nullptr);
+  State().eraserPreview.reset();
+  if (GetParam().tool == kToolEraser) {
+    StrokeEraser(State(), kPolyline, nullptr);
+  } else {
+    StrokePen(State(), kPolyline, nullptr);
+  }
   Bitmap committed(kSide, kSide, PixelFormat::Format24bppRGB);
   Render(State(), committed, {}, RenderMode::Screen, nullptr);
   EXPECT_TRUE(SamePixels(kept, committed, &where)) << "commit differs at " << where;
@@ -143,7 +158,7 @@ TEST(SegmentStroke, ExtendReportsTheChangedPixelsOnly) {
   state.penWidth = 4;
   StrokeLayer layer;
   ASSERT_TRUE(layer.Begin(state, {100, 100}));
-  const imaging::Rect first = layer.Extend({110, 100});
+  const imaging::Rect first = layer.Extend(state, {110, 100});
   // The segment with both square ends, a few pixels around, nothing more.
   EXPECT_LE(first.X, 98);
   EXPECT_GE(first.Right(), 112);
@@ -152,19 +167,19 @@ TEST(SegmentStroke, ExtendReportsTheChangedPixelsOnly) {
   EXPECT_EQ(PixelAt(layer.Mask(), 111, 100), imaging::kOpaqueBlack);
   // The end moves on: its old square corner is given back to the segment's
   // round join, and only the neighbourhood is reported.
-  const imaging::Rect second = layer.Extend({110, 120});
+  const imaging::Rect second = layer.Extend(state, {110, 120});
   EXPECT_LE(second.Y, 98);
   EXPECT_GE(second.Bottom(), 122);
   EXPECT_LT(second.Width, 25);
   EXPECT_EQ(PixelAt(layer.Mask(), 111, 98), 0u);
   EXPECT_EQ(PixelAt(layer.Mask(), 110, 121), imaging::kOpaqueBlack);
   // The same point again changes nothing; far off the canvas, nothing either.
-  EXPECT_TRUE(layer.Extend({110, 120}).IsEmptyArea());
-  EXPECT_TRUE(layer.Extend({-500, 120}).Width > 0);
-  EXPECT_TRUE(layer.Extend({-900, -900}).IsEmptyArea());
+  EXPECT_TRUE(layer.Extend(state, {110, 120}).IsEmptyArea());
+  EXPECT_TRUE(layer.Extend(state, {-500, 120}).Width > 0);
+  EXPECT_TRUE(layer.Extend(state, {-900, -900}).IsEmptyArea());
 }
 
-TEST(SegmentStroke, SoftPensAndNoWidthKeepNoStroke) {
+TEST(SegmentStroke, OnlyHardPensAndTheEraserKeepAStroke) {
   CDrawingDocument document;
   CDrawingState& state = *document.current;
   StrokeLayer layer;
@@ -174,12 +189,27 @@ TEST(SegmentStroke, SoftPensAndNoWidthKeepNoStroke) {
   state.penWidth = 0;
   EXPECT_FALSE(layer.Begin(state, {1, 1}));
   EXPECT_FALSE(layer.Active());
+  state.toolType = kToolHand;
+  EXPECT_FALSE(layer.Begin(state, {1, 1}));
+  state.toolType = kToolPen;
   state.penWidth = 3;
   ASSERT_TRUE(layer.Begin(state, {1, 1}));
   state.toolType = kToolPen;
   EXPECT_TRUE(layer.Serves(state));
   // A pen changed mid-gesture is drawn whole again.
   state.colour = 0x00FF0000;
+  EXPECT_FALSE(layer.Serves(state));
+  EXPECT_TRUE(layer.Extend(state, {50, 50}).IsEmptyArea());
+  // The eraser's stroke lives in the preview it makes; another preview, or
+  // a moved layer, ends its service.
+  state.toolType = kToolEraser;
+  ASSERT_TRUE(layer.Begin(state, {1, 1}));
+  ASSERT_NE(state.eraserPreview, nullptr);
+  EXPECT_TRUE(layer.Serves(state));
+  state.SelectedLayer().x = -1;
+  EXPECT_FALSE(layer.Serves(state));
+  state.SelectedLayer().x = 0;
+  state.eraserPreview = state.SelectedLayer().bitmap->Clone();
   EXPECT_FALSE(layer.Serves(state));
 }
 
