@@ -169,7 +169,6 @@ struct RuntimeWeights {
 // sum = v[-1] + v[+1] + 2 (v + c[-1] + c + c[+1]). Every sum lies in 0..3570,
 // so the quotient needs no clamping.
 struct SoftenWeights {
-  static constexpr bool kMirrored = true;
   static constexpr bool kDirect = true;
   int16_t Sum(const int16_t* a, const int16_t* c, const int16_t* b, int32_t i) const {
     const int32_t before = a[i - 4] + b[i - 4];
@@ -185,7 +184,6 @@ struct SoftenWeights {
 // Sharpen's, 0 -1 0 / -1 8 -1 / 0 -1 0 over 4. A negative sum ends as 0
 // whichever way its quotient rounds, so it is clamped first and shifted.
 struct SharpenWeights {
-  static constexpr bool kMirrored = true;
   static constexpr bool kDirect = true;
   int16_t Sum(const int16_t* a, const int16_t* c, const int16_t* b, int32_t i) const {
     return static_cast<int16_t>(8 * c[i] - a[i] - b[i] - c[i - 4] - c[i + 4]);

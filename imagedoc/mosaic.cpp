@@ -62,8 +62,9 @@ void AverageBlocks(Bitmap& work, int32_t blockSize) {
     }
     for (int64_t column = 0; column < columns; ++column) {
       const int64_t left = column * side;
-      const auto count =
-          static_cast<uint64_t>((std::min(width, left + side) - left) * (bottom - top));
+      // Every block holds at least one pixel; the floor only says so.
+      const auto count = static_cast<uint64_t>(
+          std::max<int64_t>(1, (std::min(width, left + side) - left) * (bottom - top)));
       const BlockSums& block = sums[static_cast<size_t>(column)];
       means[static_cast<size_t>(column)] = 0xFF000000u |
                                            static_cast<uint32_t>(block.red / count) << 16 |

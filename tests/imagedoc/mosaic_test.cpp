@@ -101,7 +101,7 @@ TEST(AverageBlocks, MatchesBlockByBlockMeans) {
       {6, 5, 0, 1},      {6, 5, -7, 1}, {6, 5, INT32_MIN, 1}, {7, 3, INT32_MAX, INT32_MAX},
   };
   for (const Case& c : cases) {
-    const Pixels pixels = Noise(c.width, c.height, uint32_t(c.width * 31 + c.blockSize));
+    const Pixels pixels = Noise(c.width, c.height, uint32_t(c.width) * 31 + uint32_t(c.blockSize));
     const Pixels out = Averaged(c.width, c.height, pixels, c.blockSize);
     EXPECT_EQ(out, ReferenceAveraged(c.width, c.height, pixels, c.side))
         << c.width << "x" << c.height << " block " << c.blockSize;
