@@ -23,7 +23,7 @@ void DrawFrame(const CHistoryNode& node, std::unique_ptr<imaging::Bitmap>& image
 // coordinates; none when nothing is shown there.
 std::optional<imaging::RectF> FreeSignBounds(const CHistoryNode& node);
 // The measured area of a text item in picture coordinates; none when its
-// font cannot be made (text_measure.cpp).
+// font cannot be made.
 std::optional<imaging::RectF> TextItemBounds(const TextItem& item);
 
 }  // namespace varn::imagedoc

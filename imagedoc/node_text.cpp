@@ -176,13 +176,6 @@ HitResult CHistoryNode::HitTest(float x, float y, bool select) {
   const auto shift = static_cast<float>(FrameShift());
   x -= shift;
   y -= shift;
-  if (const std::optional<imaging::RectF> sign = FreeSignBounds(*this);
-      sign && sign->Contains(x, y)) {
-    beginDrag = true;
-    renderedImage.reset();
-    if (select) selectedText = -1;
-    return kHitSign;
-  }
   // Topmost first: later items are drawn over earlier ones.
   for (auto i = static_cast<int32_t>(textItems.size()) - 1; i >= 0; --i) {
     const std::optional<imaging::RectF> bounds = TextItemBounds(textItems[static_cast<size_t>(i)]);
@@ -195,6 +188,15 @@ HitResult CHistoryNode::HitTest(float x, float y, bool select) {
     }
     renderedImage.reset();
     return kHitText;
+  }
+  // Texts before the signature, though it is drawn over them: a small text
+  // under it could otherwise never be grabbed again.
+  if (const std::optional<imaging::RectF> sign = FreeSignBounds(*this);
+      sign && sign->Contains(x, y)) {
+    beginDrag = true;
+    renderedImage.reset();
+    if (select) selectedText = -1;
+    return kHitSign;
   }
   if (!select) return kHitNothing;
   nextTextPosition = {x, y};
