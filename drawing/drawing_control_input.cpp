@@ -190,7 +190,25 @@ void CDrawingControl::OnDraw(const ui::DrawContext& context) {
     RenderArea(state, rows, area, strokePoints_, RenderMode::Screen, ActiveStroke());
     return;
   }
-  Render(state, *backBuffer_, strokePoints_, RenderMode::Screen, ActiveStroke());
+  // Only the canvas pixels the surface's part of the bounds samples are
+  // rendered, one spare around for the stretch's rounding.
+  const int64_t boundsWidth = int64_t{bounds.right} - bounds.left;
+  const int64_t boundsHeight = int64_t{bounds.bottom} - bounds.top;
+  if (boundsWidth <= 0 || boundsHeight <= 0) return;
+  const int64_t bufferWidth = backBuffer_->GetWidth();
+  const int64_t bufferHeight = backBuffer_->GetHeight();
+  const int64_t viewLeft = std::max<int64_t>(int64_t{context.origin.x} - bounds.left, 0);
+  const int64_t viewTop = std::max<int64_t>(int64_t{context.origin.y} - bounds.top, 0);
+  const int64_t left = viewLeft * bufferWidth / boundsWidth - 1;
+  const int64_t top = viewTop * bufferHeight / boundsHeight - 1;
+  const int64_t right = (viewLeft + context.surface->width) * bufferWidth / boundsWidth + 2;
+  const int64_t bottom = (viewTop + context.surface->height) * bufferHeight / boundsHeight + 2;
+  auto clampToInt = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX));
+  };
+  const imaging::Rect part{clampToInt(left), clampToInt(top), clampToInt(right - left),
+                           clampToInt(bottom - top)};
+  Render(state, *backBuffer_, part, strokePoints_, RenderMode::Screen, ActiveStroke());
   imaging::Graphics graphics(*context.surface);
   graphics.TranslateTransform(static_cast<float>(-context.origin.x),
                               static_cast<float>(-context.origin.y));

@@ -301,4 +301,26 @@ void Render(CDrawingState& state, imaging::Bitmap& target,
   RenderArea(state, rows, area, strokePoints, mode, stroke);
 }
 
+void Render(CDrawingState& state, imaging::Bitmap& target, const Rect& area,
+            const std::vector<imaging::PointF>& strokePoints, RenderMode mode,
+            const StrokeLayer* stroke) {
+  const Rect whole = WholeOf(target);
+  const Rect canvas{0, 0, std::min(whole.Width, state.canvasWidth),
+                    std::min(whole.Height, state.canvasHeight)};
+  const int64_t left = std::max<int64_t>(area.X, 0);
+  const int64_t top = std::max<int64_t>(area.Y, 0);
+  const int64_t right = std::min<int64_t>(area.Right(), canvas.Width);
+  const int64_t bottom = std::min<int64_t>(area.Bottom(), canvas.Height);
+  if (right <= left || bottom <= top) return;
+  const Rect part{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                  static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+  BitmapData data;
+  if (target.LockBits(part, imaging::ImageLockMode::ReadWrite, target.GetPixelFormat(), &data) !=
+      imaging::Status::Ok) {
+    return;
+  }
+  const VarnSurface rows{data.Row(0), part.Width, part.Height, data.Stride};
+  RenderArea(state, rows, part, strokePoints, mode, stroke);
+}
+
 }  // namespace varn::drawing

@@ -33,6 +33,12 @@ void Render(CDrawingState& state, imaging::Bitmap& target,
             const std::vector<imaging::PointF>& strokePoints, RenderMode mode,
             const StrokeLayer* stroke = nullptr);
 
+// The same for the part `area` of the canvas only (cut to the canvas and the
+// target); the rest of the target keeps its pixels.
+void Render(CDrawingState& state, imaging::Bitmap& target, const imaging::Rect& area,
+            const std::vector<imaging::PointF>& strokePoints, RenderMode mode,
+            const StrokeLayer* stroke = nullptr);
+
 // The same for the part `area` of the canvas only, straight into rows whose
 // pixel (0, 0) is canvas pixel (area.X, area.Y); area must lie inside the
 // canvas. Pixels written are opaque.
