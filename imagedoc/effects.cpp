@@ -1,11 +1,11 @@
 #include "imagedoc/effects.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "platform/imaging/bitmap_data.h"
@@ -23,7 +23,11 @@ namespace {
 constexpr int32_t kBlockPixels = 64;
 
 // Each pixel loop is also compiled for wider vectors, picked once by the CPU.
+#if defined(__x86_64__)
 #define VARN_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#else
+#define VARN_VECTOR_CLONES
+#endif
 
 // Locks the whole picture as 24bpp for reading and writing; false (nothing
 // locked) when the picture is failed or busy.
@@ -76,11 +80,7 @@ struct ShortKernel {
 
 std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
   int64_t reach = 0;
-  int64_t negativeReach = 0;
-  for (int32_t weight : matrix.weights) {
-    reach += (weight < 0 ? -int64_t{weight} : weight) * 255;
-    if ((weight < 0) != (matrix.divisor < 0)) negativeReach += 1;
-  }
+  for (int32_t weight : matrix.weights) reach += (weight < 0 ? -int64_t{weight} : weight) * 255;
   if (reach > kMaxShortSum) return std::nullopt;
   const int64_t divisor = matrix.divisor < 0 ? -int64_t{matrix.divisor} : matrix.divisor;
 
@@ -109,7 +109,11 @@ std::optional<ShortKernel> MakeShortKernel(const ConvolutionMatrix& matrix) {
   const int64_t quotientReach = reach / divisor + 256;
   kernel.offset =
       static_cast<int16_t>(std::clamp<int64_t>(matrix.offset, -quotientReach, quotientReach));
-  kernel.signedQuotient = negativeReach > 0 && kernel.offset > 0;
+  bool negativeSums = false;
+  for (const auto& column : kernel.columns) {
+    for (int16_t weight : column) negativeSums = negativeSums || weight < 0;
+  }
+  kernel.signedQuotient = negativeSums && kernel.offset > 0;
   return kernel;
 }
 
