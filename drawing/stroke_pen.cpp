@@ -72,20 +72,21 @@ imaging::Rect MaskArea(std::span<const PointF> points, const SegmentPen& pen,
 }
 
 // A hard pen's stroke: the mask of the whole point list, then one blend of
-// it into the target or the selected layer.
-void StrokeHardPen(CDrawingState& state, const SegmentPen& pen, std::span<const PointF> points,
+// it into the target or the selected layer. False when the mask cannot be
+// made.
+bool StrokeHardPen(CDrawingState& state, const SegmentPen& pen, std::span<const PointF> points,
                    imaging::Graphics* target) {
   DrawingLayer& layer = state.SelectedLayer();
-  if (target == nullptr && !layer.bitmap) return;
+  if (target == nullptr && !layer.bitmap) return true;
   const imaging::Rect limit =
       target != nullptr
           ? imaging::Rect{0, 0, state.canvasWidth, state.canvasHeight}
           : imaging::Rect{layer.x, layer.y, static_cast<int32_t>(layer.bitmap->GetWidth()),
                           static_cast<int32_t>(layer.bitmap->GetHeight())};
   const imaging::Rect area = MaskArea(points, pen, limit);
-  if (area.IsEmptyArea()) return;
+  if (area.IsEmptyArea()) return true;
   imaging::Bitmap mask(area.Width, area.Height, imaging::PixelFormat::Format32bppARGB);
-  if (mask.GetLastStatus() != imaging::Status::Ok) return;
+  if (mask.GetLastStatus() != imaging::Status::Ok) return false;
   {
     imaging::Graphics graphics(mask);
     graphics.TranslateTransform(-static_cast<float>(area.X), -static_cast<float>(area.Y));
@@ -95,6 +96,7 @@ void StrokeHardPen(CDrawingState& state, const SegmentPen& pen, std::span<const 
     graphics.SetCompositingMode(imaging::CompositingMode::SourceOver);
     graphics.DrawImage(mask, area.X, area.Y);
   });
+  return true;
 }
 
 }  // namespace
@@ -104,10 +106,8 @@ void StrokePen(CDrawingState& state, std::span<const PointF> points, imaging::Gr
   const float width = StrokeWidth(state.penWidth);
   if (width <= 0) return;
   SegmentPen hardPen;
-  if (HardPenOf(state, &hardPen)) {
-    StrokeHardPen(state, hardPen, points, target);
-    return;
-  }
+  // Without memory for the mask the polyline is drawn whole in one pass.
+  if (HardPenOf(state, &hardPen) && StrokeHardPen(state, hardPen, points, target)) return;
   const imaging::ARGB color = ToolColor(state.penAlpha, state.colour);
   PaintFigure(state, target, [&](imaging::Graphics& graphics) {
     const bool soft = IsSoftPen(state.penType);
@@ -118,7 +118,12 @@ void StrokePen(CDrawingState& state, std::span<const PointF> points, imaging::Gr
       DrawSoftPasses(graphics, points, state, width);
       return;
     }
-    graphics.DrawLines(MakePen(color, width, CapsFor(state.penType)), points);
+    imaging::Pen pen = MakePen(color, width, CapsFor(state.penType));
+    if (state.penType == kPenHatch) {
+      pen.SetBrush(
+          imaging::HatchBrush(imaging::HatchStyle::Percent25, color, imaging::kTransparent));
+    }
+    graphics.DrawLines(pen, points);
   });
 }
 
