@@ -1,8 +1,10 @@
 // DrawingControl: the drawing board as a page sees it. Scripting calls and the
 // window's mouse messages change the document's current state; every event
 // they cause reaches the page before the call or message returns; painting
-// renders the state into the back buffer and stretches that over the client
-// area by the zoom, whole pixels only.
+// composes the state straight into the surface when the bounds have the
+// canvas's size, else renders it into the back buffer and stretches that over
+// the bounds, whole pixels only. A pen or eraser gesture repaints only the box
+// of each new segment.
 //
 // Members whose operation refuses still answer S_OK (the page learns what
 // happened from the events); malformed colour texts give E_INVALIDARG.
@@ -250,7 +252,8 @@ class CDrawingControl final
   // Declared first: the imaging runtime outlives every bitmap below.
   ImagingScope imaging_;
   std::unique_ptr<CDrawingDocument> document_;
-  // 24bpp, canvas size: the last rendered picture, read by the colour picker.
+  // 24bpp, canvas size: the picture stretched over bounds of another size,
+  // and rendered whole for the colour picker and the upload.
   std::unique_ptr<imaging::Bitmap> backBuffer_;
   int32_t zoom_ = 1;
   std::vector<imaging::PointF> strokePoints_;
