@@ -4,6 +4,7 @@
 // others are undo steps. Equal values change nothing.
 #include <utility>
 
+#include "imagedoc/frame.h"
 #include "imagedoc/history_node.h"
 #include "imagedoc/image_history.h"
 
@@ -40,7 +41,8 @@ int32_t CHistoryNode::ChangeSetting(bool inPlace, Change change) {
 }
 
 int32_t CHistoryNode::SetFrameIndex(int32_t index) {
-  if (index == frameIndex) return 0;
+  // An unknown frame would shift every point by a margin nothing draws.
+  if (index < 0 || index >= kFrameCount || index == frameIndex) return 0;
   return ChangeSetting(false, [index](CHistoryNode& node) { node.frameIndex = index; });
 }
 

@@ -236,7 +236,8 @@ TEST_F(HistoryTest, SettingsOfAnotherPictureBecomeOneStepEach) {
   EXPECT_EQ(result.stampFont.size, 40);
   EXPECT_FALSE(result.DiffersInSettings(Node()));
   EXPECT_EQ(other->CountNodes(), 3);
-  EXPECT_EQ(testing::SizeOf(other->Current().GetRenderedImage()), (imaging::Size{200, 150}));
+  EXPECT_EQ(testing::SizeOf(other->Current().GetRenderedImage()), (imaging::Size{230, 180}))
+      << "200 x 150 in frame 5's margin";
 }
 
 TEST_F(HistoryTest, NullAndEmptySignTextsAreTheSameSetting) {
