@@ -4,17 +4,18 @@
 
 #include "cropper/profile_image_cropper.h"
 #include "drawing/drawing_control.h"
+#include "imageedit/image_edit_control.h"
 #include "platform/com/identifiers.h"
 #include "server/blog_activex_package.h"
 
 namespace varn::server {
 namespace {
 
-// A control joins the table, in this order, once it exists:
-// BlogActiveXPackage, DrawingControl, ImageEditControl, ProfileImageCropper.
+// The served classes, in this order.
 constexpr std::array kServedClasses{
     ClassEntry{CLSID_BlogActiveXPackage, &com::CreateObject<CBlogActiveXPackage>},
     ClassEntry{CLSID_DrawingControl, &com::CreateObject<drawing::CDrawingControl>},
+    ClassEntry{CLSID_ImageEditControl, &com::CreateObject<imageedit::CImageEditControl>},
     ClassEntry{CLSID_ProfileImageCropper, &com::CreateObject<cropper::CProfileImageCropper>},
 };
 
