@@ -247,6 +247,9 @@ template <typename Weights>
   std::memcpy(out + start, rest.data(), end - start);
 }
 
+// The entry points, one per kernel form: cloned per instruction set (which
+// clang does for plain functions only), their restrict-qualified rows keep
+// the inlined loops free of overlap checks.
 using ConvolveRowFunction = void (*)(const int16_t*, const int16_t*, const int16_t*, int16_t*,
                                      int16_t*, int16_t*, uint8_t*, int32_t, const ShortKernel&);
 
