@@ -120,6 +120,37 @@ void SaveTempJpeg(benchmark::State& state) {
 }
 BENCHMARK(SaveTempJpeg)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
+// A text dragged over a fully decorated picture: every mouse move re-renders
+// a 470 x 352 state with frame 7, a stamp and five balloons. It has to stay
+// well inside a 60 Hz frame.
+void DragTextOverDecorations(benchmark::State& state) {
+  ImagingScope imaging;
+  std::unique_ptr<CImageHistory> history = CImageHistory::FromFile(PhotoPath());
+  history->Current().SetFrameIndex(7);
+  history->Current().SetSignIndex(1);
+  history->Current().SetSignAlign(2);
+  history->Current().SetStampText(u"Varn 2026");
+  for (int32_t i = 0; i < 5; ++i) {
+    CHistoryNode& node = history->Current();
+    // The last one stays selected, to be dragged.
+    node.ReleaseCurrentText();
+    node.SetCartoonIndex(0x10 * (i % 4) + i % 4);
+    node.nextTextPosition = {30.0f + 60.0f * static_cast<float>(i),
+                             40.0f + 50.0f * static_cast<float>(i)};
+    node.SetCurrentText(u"こんにちは Balloon");
+  }
+  CHistoryNode& node = history->Current();
+  node.GetRenderedImage();
+  float step = 1.0f;
+  for (auto _ : state) {
+    node.MoveCurrentText(step, 0.0f);
+    step = -step;
+    const imaging::Bitmap* image = node.GetRenderedImage();
+    if (!image || image->GetWidth() != 500) state.SkipWithError("no framed rendering");
+  }
+}
+BENCHMARK(DragTextOverDecorations)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
 // The two parts of adding a photo on their own: the upright decode at full
 // size, and the scaling of the decoded photo to the working width.
 void DecodeUpright(benchmark::State& state) {
