@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -527,10 +529,15 @@ bool ApplyConvolution(Bitmap& picture, const ConvolutionMatrix& matrix) {
     // Copies of the rows above, at and below the one being written, as they
     // were, one 16-bit sample a byte; each row is copied once, just before it
     // is first read. Then the column sums of the row being written.
+    // A picture too wide for them is left as it is.
     const size_t paddedRow = size_t{4} + rowBytes + kRowPad;
-    std::vector<int16_t> work(6 * paddedRow, 0);
+    const std::unique_ptr<int16_t[]> work(new (std::nothrow) int16_t[6 * paddedRow]());
+    if (!work) {
+      picture.UnlockBits(&data);
+      return false;
+    }
     std::array<int16_t*, 6> rows{};
-    for (size_t k = 0; k < 6; ++k) rows[k] = work.data() + k * paddedRow + 4;
+    for (size_t k = 0; k < 6; ++k) rows[k] = work.get() + k * paddedRow + 4;
     const std::optional<ShortKernel> kernel = MakeShortKernel(matrix);
     ConvolveRowFunction shortRow = nullptr;
     if (kernel && SameMatrix(matrix, SoftenMatrix())) {

@@ -35,7 +35,8 @@ ConvolutionMatrix SharpenMatrix();
 // Reads every neighbourhood from the picture as it was before the call, so
 // results never feed later pixels; the outermost row and column keep their
 // values and a picture narrower or lower than 3 pixels is left alone. False,
-// picture untouched, when the divisor is 0 or the pixels cannot be locked.
+// picture untouched, when the divisor is 0, the pixels cannot be locked or
+// there is no memory for copies of three rows.
 bool ApplyConvolution(imaging::Bitmap& picture, const ConvolutionMatrix& matrix);
 
 // R, G and B all become trunc(0.587 G + 0.114 B + 0.299 R), the weights

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "platform/imaging/bitmap_data.h"
 
@@ -36,12 +37,17 @@ void AverageBlocks(Bitmap& work, int32_t blockSize) {
   // 64-bit so that a huge block size cannot overflow the grid arithmetic.
   const int64_t side = std::max<int64_t>(blockSize, 1);
   const int64_t columns = (width + side - 1) / side;
-  std::vector<BlockSums> sums(static_cast<size_t>(columns));
-  std::vector<uint32_t> means(static_cast<size_t>(columns));
+  // A picture too wide for these is left as it is.
+  const std::unique_ptr<BlockSums[]> sums(new (std::nothrow) BlockSums[columns]);
+  const std::unique_ptr<uint32_t[]> means(new (std::nothrow) uint32_t[columns]);
+  if (!sums || !means) {
+    work.UnlockBits(&data);
+    return;
+  }
 
   for (int64_t top = 0; top < height; top += side) {
     const int64_t bottom = std::min(height, top + side);
-    std::fill(sums.begin(), sums.end(), BlockSums{});
+    std::fill_n(sums.get(), columns, BlockSums{});
     for (int64_t y = top; y < bottom; ++y) {
       const uint32_t* row = data.ConstRow(static_cast<int32_t>(y));
       for (int64_t column = 0; column < columns; ++column) {

@@ -11,8 +11,8 @@ namespace varn::imagedoc {
 // Replaces each blockSize x blockSize block of a 24bpp picture, the grid
 // anchored at its top-left corner (the last column and row cut to what
 // remains), by the block's mean colour (per channel sum / count, truncating).
-// A block size below 1 counts as 1. A picture that cannot be locked is left
-// as it is.
+// A block size below 1 counts as 1. A picture that cannot be locked, or is
+// too wide for the block sums of one band, is left as it is.
 void AverageBlocks(imaging::Bitmap& work, int32_t blockSize);
 
 }  // namespace varn::imagedoc
