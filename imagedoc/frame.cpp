@@ -5,7 +5,11 @@
 
 #include <array>
 #include <mutex>
+#include <optional>
+#include <span>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "imagedoc/corner_artwork.h"
 #include "imagedoc/decorations.h"
@@ -22,6 +26,7 @@ using imaging::ARGB;
 using imaging::Bitmap;
 using imaging::Graphics;
 using imaging::Pen;
+using imaging::PointF;
 using imaging::Rect;
 using imaging::SolidBrush;
 
@@ -88,13 +93,54 @@ void FillBackground(Graphics& graphics, ARGB color, int32_t width, int32_t heigh
                                      width - picture.X - picture.Width, picture.Height});
 }
 
+// The part of a convex polygon inside rect, by cutting it with each of the
+// rectangle's sides in turn.
+std::vector<PointF> ClipConvex(std::span<const PointF> polygon, const imaging::RectF& rect) {
+  std::vector<PointF> points(polygon.begin(), polygon.end());
+  // Each side: the axis (x or y), the limit, and which side of it is kept.
+  const std::array<std::tuple<bool, float, bool>, 4> sides{{{true, rect.X, true},
+                                                            {true, rect.X + rect.Width, false},
+                                                            {false, rect.Y, true},
+                                                            {false, rect.Y + rect.Height, false}}};
+  for (const auto& [alongX, limit, above] : sides) {
+    std::vector<PointF> kept;
+    const auto value = [alongX = alongX](const PointF& p) { return alongX ? p.X : p.Y; };
+    const auto inside = [&](const PointF& p) {
+      return above ? value(p) >= limit : value(p) <= limit;
+    };
+    for (size_t i = 0; i < points.size(); ++i) {
+      const PointF& from = points[i];
+      const PointF& to = points[(i + 1) % points.size()];
+      if (inside(from)) kept.push_back(from);
+      if (inside(from) != inside(to)) {
+        const float t = (limit - value(from)) / (value(to) - value(from));
+        kept.push_back({from.X + t * (to.X - from.X), from.Y + t * (to.Y - from.Y)});
+      }
+    }
+    points = std::move(kept);
+  }
+  return points;
+}
+
 void DrawExtra(Graphics& graphics, Extra extra, int32_t width, int32_t height) {
+  const auto fw = static_cast<float>(width);
+  const auto fh = static_cast<float>(height);
   switch (extra) {
     case Extra::Card: {
-      const std::array<imaging::Point, 4> sheet{
-          {{0, 10}, {10, height - 1}, {width - 1, height - 10}, {width - 10, 0}}};
+      // The card and its outline cover pixels 5 to W - 6 across and 5 to
+      // H - 6 down; the sheet is filled only in the four strips round them,
+      // split on pixel edges so that every pixel gets the same coverage as
+      // from the whole figure.
+      const std::array<PointF, 4> sheet{{{0, 10}, {10, fh - 1}, {fw - 1, fh - 10}, {fw - 10, 0}}};
+      const std::array<imaging::RectF, 4> strips{{{-0.5f, -0.5f, fw, 5},
+                                                  {-0.5f, fh - 5.5f, fw, 5},
+                                                  {-0.5f, 4.5f, 5, fh - 10},
+                                                  {fw - 5.5f, 4.5f, 5, fh - 10}}};
       graphics.SetSmoothingMode(imaging::SmoothingMode::AntiAlias);
-      graphics.FillPolygon(SolidBrush(0xFFD3D3D3u), sheet);
+      for (const imaging::RectF& strip : strips) {
+        const std::vector<PointF> piece = ClipConvex(sheet, strip);
+        if (piece.size() >= 3) graphics.FillPolygon(SolidBrush(0xFFD3D3D3u), piece);
+      }
       graphics.SetSmoothingMode(imaging::SmoothingMode::Default);
       const Rect card{5, 5, width - 11, height - 11};
       graphics.FillRectangle(SolidBrush(kWhite), card);
@@ -151,14 +197,30 @@ void DrawDots(Bitmap& canvas, const Rect& picture, bool opaquePicture) {
   canvas.UnlockBits(&data);
 }
 
+// "Verdana", or the generic sans-serif family where it is missing; looked up
+// once, as a lookup costs more than drawing the caption. None while the font
+// system is not up.
+std::optional<imaging::FontFamily> CaptionFamily() {
+  static std::mutex lock;
+  static std::optional<imaging::FontFamily> found;
+  const std::lock_guard guard(lock);
+  if (found) return found;
+  imaging::FontFamily verdana(u"Verdana");
+  if (verdana.GetLastStatus() == imaging::Status::Ok) {
+    found = std::move(verdana);
+  } else if (verdana.GetLastStatus() == imaging::Status::FontFamilyNotFound &&
+             imaging::FontFamily::GenericSansSerif()->GetLastStatus() == imaging::Status::Ok) {
+    found = *imaging::FontFamily::GenericSansSerif();
+  }
+  return found;
+}
+
 void DrawCaption(Graphics& graphics, int32_t width, int32_t height) {
   const std::u16string text = FrameCaptionText();
   if (text.empty()) return;
-  const imaging::FontFamily verdana(u"Verdana");
-  const imaging::FontFamily& family = verdana.GetLastStatus() == imaging::Status::Ok
-                                          ? verdana
-                                          : *imaging::FontFamily::GenericSansSerif();
-  const imaging::Font font(family, kCaptionPixels, imaging::FontStyleBold, imaging::Unit::Pixel);
+  const std::optional<imaging::FontFamily> family = CaptionFamily();
+  if (!family) return;
+  const imaging::Font font(*family, kCaptionPixels, imaging::FontStyleBold, imaging::Unit::Pixel);
   imaging::StringFormat format;
   format.SetAlignment(imaging::StringAlignment::Center);
   format.SetLineAlignment(imaging::StringAlignment::Center);

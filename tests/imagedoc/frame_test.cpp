@@ -7,9 +7,11 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imagedoc/corner_artwork.h"
+#include "imagedoc/decorations.h"
 #include "imagedoc/frame.h"
 #include "tests/imagedoc/history_fixture.h"
 #include "tests/support/golden_picture.h"
@@ -299,6 +301,31 @@ TEST_F(Caption, FollowsTheProcessWideTextAndNeedsTheFlag) {
   Node().SetFrameUseUrl(0);
   EXPECT_EQ(SizeOf(&Rendered()), (Size{500, 382}));
   EXPECT_TRUE(InkBox(Rendered(), 367).IsEmptyArea());
+}
+
+TEST_F(Caption, OnlyUnderMarginFrames) {
+  SetFrameCaptionText(u"varn.example");
+  Framed(2, 1);
+  // The flag stays with the node when its frame loses the margin.
+  Node().SetFrameIndex(1);
+  ASSERT_EQ(Node().frameUseUrl, 1);
+  EXPECT_EQ(SizeOf(&Rendered()), (Size{470, 352}));
+}
+
+// ---- A picture with transparent pixels ----
+
+// The background shows through: the whole canvas is drawn, not only the
+// margins round an opaque picture.
+TEST_F(FrameTest, TransparentPictureShowsTheBackground) {
+  for (const auto& [frame, inside] :
+       {std::pair{5, 0xFFE5E5E5u}, std::pair{9, kEdge}, std::pair{4, 0xFF000000u}}) {
+    Node().SetFrameIndex(frame);
+    auto image = std::make_unique<Bitmap>(20, 20, imaging::PixelFormat::Format32bppARGB);
+    DrawFrame(Node(), image);
+    ASSERT_EQ(SizeOf(image.get()), (Size{50, 50}));
+    EXPECT_EQ(image->GetPixelFormat(), imaging::PixelFormat::Format32bppARGB);
+    EXPECT_EQ(PixelAt(*image, 22, 22), inside) << frame;
+  }
 }
 
 // ---- Refused indexes ----
