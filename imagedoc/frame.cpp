@@ -7,7 +7,6 @@
 #include <mutex>
 #include <optional>
 #include <span>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,8 +31,16 @@ using imaging::SolidBrush;
 
 namespace {
 
-std::mutex captionLock;
-std::u16string captionText;
+// The caption text and its lock, made on first use.
+struct CaptionStore {
+  std::mutex lock;
+  std::u16string text;
+};
+
+CaptionStore& Caption() {
+  static CaptionStore store;
+  return store;
+}
 
 constexpr ARGB kWhite = 0xFFFFFFFFu;
 constexpr ARGB kEdgeGray = 0xFFC0C0C0u;
@@ -96,24 +103,29 @@ void FillBackground(Graphics& graphics, ARGB color, int32_t width, int32_t heigh
 // The part of a convex polygon inside rect, by cutting it with each of the
 // rectangle's sides in turn.
 std::vector<PointF> ClipConvex(std::span<const PointF> polygon, const imaging::RectF& rect) {
+  struct Side {
+    bool alongX;
+    float limit;
+    // Whether the points at or above the limit are kept (else those below).
+    bool keepAbove;
+  };
+  const std::array<Side, 4> sides{{{true, rect.X, true},
+                                   {true, rect.X + rect.Width, false},
+                                   {false, rect.Y, true},
+                                   {false, rect.Y + rect.Height, false}}};
   std::vector<PointF> points(polygon.begin(), polygon.end());
-  // Each side: the axis (x or y), the limit, and which side of it is kept.
-  const std::array<std::tuple<bool, float, bool>, 4> sides{{{true, rect.X, true},
-                                                            {true, rect.X + rect.Width, false},
-                                                            {false, rect.Y, true},
-                                                            {false, rect.Y + rect.Height, false}}};
-  for (const auto& [alongX, limit, above] : sides) {
-    std::vector<PointF> kept;
-    const auto value = [alongX = alongX](const PointF& p) { return alongX ? p.X : p.Y; };
-    const auto inside = [&](const PointF& p) {
-      return above ? value(p) >= limit : value(p) <= limit;
+  for (const Side& side : sides) {
+    const auto value = [&side](const PointF& p) { return side.alongX ? p.X : p.Y; };
+    const auto inside = [&side, &value](const PointF& p) {
+      return side.keepAbove ? value(p) >= side.limit : value(p) <= side.limit;
     };
+    std::vector<PointF> kept;
     for (size_t i = 0; i < points.size(); ++i) {
       const PointF& from = points[i];
       const PointF& to = points[(i + 1) % points.size()];
       if (inside(from)) kept.push_back(from);
       if (inside(from) != inside(to)) {
-        const float t = (limit - value(from)) / (value(to) - value(from));
+        const float t = (side.limit - value(from)) / (value(to) - value(from));
         kept.push_back({from.X + t * (to.X - from.X), from.Y + t * (to.Y - from.Y)});
       }
     }
@@ -181,6 +193,7 @@ void DrawDots(Bitmap& canvas, const Rect& picture, bool opaquePicture) {
   }
   for (int32_t y = 2; y < height; y += 5) {
     uint32_t* row = data.Row(y);
+    if (row == nullptr) break;
     // Dots of this row with from <= x < to.
     const auto dots = [row](int32_t from, int32_t to) {
       for (int32_t x = from <= 2 ? 2 : from + (5 - (from - 2) % 5) % 5; x < to; x += 5) {
@@ -227,21 +240,24 @@ void DrawCaption(Graphics& graphics, int32_t width, int32_t height) {
   // One line centred in the band from the picture's bottom margin down: a
   // layout of no size is a centre point, so a long caption is never wrapped
   // up into the picture.
+  const int32_t top = height - kFrameMargin - kCaptionBand;
   const imaging::RectF centre{static_cast<float>(width) / 2,
-                              static_cast<float>(height - 35 + kCaptionHeight / 2), 0, 0};
+                              static_cast<float>(top) + kCaptionHeight / 2.0f, 0, 0};
   graphics.DrawString(text, font, centre, &format, SolidBrush(kCaptionGray));
 }
 
 }  // namespace
 
 void SetFrameCaptionText(std::u16string_view text) {
-  const std::lock_guard lock(captionLock);
-  captionText.assign(text);
+  CaptionStore& store = Caption();
+  const std::lock_guard lock(store.lock);
+  store.text.assign(text);
 }
 
 std::u16string FrameCaptionText() {
-  const std::lock_guard lock(captionLock);
-  return captionText;
+  CaptionStore& store = Caption();
+  const std::lock_guard lock(store.lock);
+  return store.text;
 }
 
 void DrawFrame(const CHistoryNode& node, std::unique_ptr<Bitmap>& image) {
@@ -258,8 +274,9 @@ void DrawFrame(const CHistoryNode& node, std::unique_ptr<Bitmap>& image) {
 
   const MarginStyle& style = kMarginStyles[static_cast<size_t>(frame - kFirstMarginFrame)];
   const bool caption = node.frameUseUrl != 0;
-  const int64_t width = int64_t{pictureWidth} + 2 * kFrameMargin;
-  const int64_t height = int64_t{pictureHeight} + 2 * kFrameMargin + (caption ? kCaptionBand : 0);
+  constexpr int64_t kMargins = int64_t{2} * kFrameMargin;
+  const int64_t width = int64_t{pictureWidth} + kMargins;
+  const int64_t height = int64_t{pictureHeight} + kMargins + (caption ? kCaptionBand : 0);
   if (!IsBitmapSize(width, height)) return;
   const auto w = static_cast<int32_t>(width);
   const auto h = static_cast<int32_t>(height);
