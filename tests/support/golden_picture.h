@@ -37,10 +37,12 @@ struct GoldenTolerance {
   int32_t pixels = 0;
 };
 
-// tests/data/golden/<name>, from a suite's data folder (tests/<area>/data).
+// tests/data/golden/<name>, found from the suite's data folder
+// (tests/<area>/data, or deeper for nested areas).
 inline std::filesystem::path GoldenPath(std::string_view name) {
-  return (std::filesystem::path(VARN_TEST_DATA_DIR) / "../../data/golden" / name)
-      .lexically_normal();
+  std::filesystem::path tests = std::filesystem::path(VARN_TEST_DATA_DIR).lexically_normal();
+  while (tests.has_relative_path() && tests.filename() != "tests") tests = tests.parent_path();
+  return tests / "data" / "golden" / name;
 }
 
 inline bool UpdatingGoldens() {
