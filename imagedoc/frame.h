@@ -16,7 +16,8 @@ inline constexpr int32_t kCaptionBand = 20;
 
 // The caption under framed pictures with their caption flag set: one text for
 // every picture of the process, which the control sets from its page address.
-// Empty until set; safe to call from any thread.
+// Empty until set; safe to call from any thread. Renderings cached before a
+// change keep the old caption: the caller re-renders the pictures it shows.
 void SetFrameCaptionText(std::u16string_view text);
 std::u16string FrameCaptionText();
 
