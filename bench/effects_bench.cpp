@@ -122,7 +122,7 @@ bool HasImageMagick() {
     if (pipe == nullptr) return false;
     std::array<char, 256> line{};
     const bool named = std::fgets(line.data(), int(line.size()), pipe) != nullptr &&
-                       std::strstr(line.data(), "ImageMagick") != nullptr;
+                       std::strncmp(line.data(), "Version: ImageMagick", 20) == 0;
     while (std::fgets(line.data(), int(line.size()), pipe) != nullptr) {
     }
     return pclose(pipe) == 0 && named;
