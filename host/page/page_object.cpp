@@ -57,6 +57,7 @@ PageObject::PageObject(PageContext& page, const PageSettings& settings, PageWind
       cookie_(settings.cookie),
       fileKey_(settings.fileKey),
       outputDir_(settings.outputDir),
+      scriptDir_(settings.scriptDir),
       windowed_(settings.windowed),
       interactive_(settings.interactive) {
   dialogs_ = com::ComRef<PageDialogs>::Share(new PageDialogs(page));

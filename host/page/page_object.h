@@ -26,6 +26,8 @@ struct PageSettings {
   QString cookie;
   QString fileKey;
   QString outputDir;
+  // The folder of the page's script, for files that come with it.
+  QString scriptDir;
   bool windowed = false;
   bool interactive = false;  // a member at the keyboard: the script does not play
 };
@@ -38,6 +40,7 @@ class PageObject final : public QObject {
   Q_PROPERTY(QString cookie MEMBER cookie_ CONSTANT)
   Q_PROPERTY(QString fileKey MEMBER fileKey_ CONSTANT)
   Q_PROPERTY(QString outputDir MEMBER outputDir_ CONSTANT)
+  Q_PROPERTY(QString scriptDir MEMBER scriptDir_ CONSTANT)
   Q_PROPERTY(bool windowed MEMBER windowed_ CONSTANT)
   Q_PROPERTY(bool interactive MEMBER interactive_ CONSTANT)
   Q_PROPERTY(bool overtime READ Overtime)
@@ -101,7 +104,8 @@ class PageObject final : public QObject {
   std::vector<ScriptControl*> controls_;
   QStringList snapshots_;
 
-  QString siteAddress_, picturePostAddress_, profilePostAddress_, cookie_, fileKey_, outputDir_;
+  QString siteAddress_, picturePostAddress_, profilePostAddress_, cookie_, fileKey_, outputDir_,
+      scriptDir_;
   bool windowed_ = false;
   bool interactive_ = false;
 };

@@ -96,6 +96,7 @@ const char* const kPagePrelude = R"js(
     get cookie() { return native.cookie; },
     get fileKey() { return native.fileKey; },
     get outputDir() { return native.outputDir; },
+    get scriptDir() { return native.scriptDir; },
     get windowed() { return native.windowed; },
     get interactive() { return native.interactive; },
   };

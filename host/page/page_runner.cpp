@@ -258,6 +258,7 @@ int RunPage(const PageOptions& options, std::ostream& out) {
 
   PageSettings settings;
   settings.outputDir = outputDir;
+  settings.scriptDir = QFileInfo(options.script).absolutePath();
   settings.windowed = options.windowed;
   settings.interactive = options.windowed && !options.play;
   std::unique_ptr<EmbeddedSite> site;
