@@ -51,28 +51,30 @@ void EditTools::DrawPreview(imaging::Graphics& graphics, CHistoryNode& node,
   if (drag != Drag::kStroke && drag != Drag::kRectangle) return;
   const OffsetScope offset(graphics, viewOffset);
   const imaging::SmoothingMode smoothing = graphics.GetSmoothingMode();
+  const imaging::CompositingMode compositing = graphics.GetCompositingMode();
+  graphics.SetCompositingMode(imaging::CompositingMode::SourceOver);
   if (drag == Drag::kStroke) {
     DrawStrokePreview(graphics, node);
   } else {
     DrawRubberBand(graphics, node);
   }
   graphics.SetSmoothingMode(smoothing);
+  graphics.SetCompositingMode(compositing);
 }
 
 // The eraser shows its path in white without anti-aliasing; erasing itself
 // happens at the release.
-void EditTools::DrawStrokePreview(imaging::Graphics& graphics, const CHistoryNode& node) const {
+void EditTools::DrawStrokePreview(imaging::Graphics& graphics, CHistoryNode& node) const {
   if (strokePoints_.size() < 2) return;
+  const imaging::Bitmap* rendered = node.GetRenderedImage();
+  if (!rendered) return;
   const bool eraser = node.toolType == kToolEraser;
-  imaging::Pen pen(eraser ? kOpaqueWhite : node.penColor,
-                   static_cast<float>(eraser ? node.eraserWidth : node.penWidth));
-  pen.SetStartCap(imaging::LineCap::Round);
-  pen.SetEndCap(imaging::LineCap::Round);
-  pen.SetLineJoin(imaging::LineJoin::Round);
-  pen.SetAlignment(imaging::PenAlignment::Center);
-  graphics.SetSmoothingMode(eraser ? imaging::SmoothingMode::None
-                                   : imaging::SmoothingMode::AntiAlias);
-  graphics.DrawLines(pen, std::span<const imaging::Point>(strokePoints_));
+  const StrokeOverlay::Style style{eraser ? kOpaqueWhite : node.penColor,
+                                   static_cast<float>(eraser ? node.eraserWidth : node.penWidth),
+                                   !eraser};
+  strokeOverlay_.Draw(
+      graphics, strokePoints_, style,
+      {static_cast<int32_t>(rendered->GetWidth()), static_cast<int32_t>(rendered->GetHeight())});
 }
 
 void EditTools::DrawRubberBand(imaging::Graphics& graphics, CHistoryNode& node) const {

@@ -88,12 +88,14 @@ void EditTools::StartDrag(Drag drag, const CHistoryNode& node, const MouseInput&
   dragToolType_ = node.toolType;
   dragStart_ = lastPoint_ = ImagePoint(at);
   lastScreen_ = at.screen;
+  strokeOverlay_.Clear();
 }
 
 void EditTools::EndDrag() {
   captured_ = false;
   drag_ = Drag::kNone;
   std::vector<Point>().swap(strokePoints_);
+  strokeOverlay_.Clear();
 }
 
 ToolAnswer& EditTools::Finish(ToolAnswer& answer, bool wasCaptured) const {

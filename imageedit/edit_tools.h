@@ -16,7 +16,9 @@
 // throughout.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "imagedoc/history_node.h"
 #include "imagedoc/image_history.h"
 #include "platform/com/types.h"
+#include "platform/imaging/bitmap.h"
+#include "platform/imaging/color.h"
 #include "platform/imaging/geometry.h"
 #include "platform/imaging/graphics.h"
 
@@ -84,6 +88,46 @@ struct ToolAnswer {
   }
 };
 
+// The stroke preview kept between paints: the polyline so far drawn into a
+// transparent bitmap over the part of the picture it covers, extended by the
+// new segments at each paint, so that a long stroke is not stroked again
+// for every repaint. Inside the box of new segments it draws every nearby
+// segment afresh, so joins look as in one polyline drawn at once.
+class StrokeOverlay {
+ public:
+  struct Style {
+    imaging::ARGB color = 0;
+    float width = 0;
+    bool antiAlias = false;
+    friend bool operator==(const Style&, const Style&) = default;
+  };
+
+  // Brings the overlay up to points (picture coordinates, at least 2) and
+  // blends it onto graphics at its picture position. A stroke that only
+  // grew since the last call is extended; any other change (style, picture
+  // size, points) redraws it. Nothing outside (0, 0, picture) is drawn.
+  void Draw(imaging::Graphics& graphics, std::span<const imaging::Point> points, const Style& style,
+            imaging::Size picture);
+  // Forgets the stroke and its bitmap.
+  void Clear();
+
+ private:
+  // Makes the overlay cover area as well, keeping what it holds; false when
+  // the bitmap cannot be made.
+  bool Cover(const imaging::Rect& area, imaging::Size picture);
+  // Redraws area (overlay coordinates) from every segment reaching into it.
+  void Redraw(const imaging::Rect& area, std::span<const imaging::Point> points);
+
+  std::unique_ptr<imaging::Bitmap> bitmap_;
+  // The picture area bitmap_ covers, and the part of it drawn on.
+  imaging::Rect area_;
+  imaging::Rect drawn_;
+  Style style_;
+  imaging::Size picture_;
+  size_t drawnPoints_ = 0;
+  imaging::Point lastDrawn_;
+};
+
 class EditTools {
  public:
   EditTools() = default;
@@ -142,7 +186,7 @@ class EditTools {
   void MoveRectangle(imaging::Point point, POINT viewOffset, ToolAnswer& answer);
   void ReleaseRectangle(imagedoc::CImageHistory& image, ToolAnswer& answer);
 
-  void DrawStrokePreview(imaging::Graphics& graphics, const imagedoc::CHistoryNode& node) const;
+  void DrawStrokePreview(imaging::Graphics& graphics, imagedoc::CHistoryNode& node) const;
   void DrawRubberBand(imaging::Graphics& graphics, imagedoc::CHistoryNode& node) const;
 
   bool captured_ = false;
@@ -155,6 +199,8 @@ class EditTools {
   // Screen position of the last message, for scroll drags.
   POINT lastScreen_{0, 0};
   std::vector<imaging::Point> strokePoints_;
+  // A cache of the preview; DrawPreview extends it.
+  mutable StrokeOverlay strokeOverlay_;
   int32_t mozaicSize_ = kDefaultMozaicSize;
 };
 

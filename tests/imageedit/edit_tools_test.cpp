@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -34,6 +36,31 @@ constexpr ARGB kRed = 0xFFFF0000u;
 template <typename Case>
 requires requires(const Case& c) { c.name; }
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+// Pixels whose channels differ by more than tolerance: at most outliers of
+// them, and none by more than kOutlierLimit.
+constexpr int32_t kOutlierLimit = 48;
+::testing::AssertionResult NearPixels(const Bitmap& a, const Bitmap& b, int32_t tolerance,
+                                      int32_t outliers) {
+  int32_t count = 0;
+  for (int32_t y = 0; y < static_cast<int32_t>(a.GetHeight()); ++y) {
+    for (int32_t x = 0; x < static_cast<int32_t>(a.GetWidth()); ++x) {
+      const ARGB p = PixelAt(a, x, y);
+      const ARGB q = PixelAt(b, x, y);
+      int32_t worst = 0;
+      for (int32_t shift = 0; shift < 32; shift += 8) {
+        worst = std::max(worst, std::abs(static_cast<int32_t>((p >> shift) & 0xFF) -
+                                         static_cast<int32_t>((q >> shift) & 0xFF)));
+      }
+      if (worst <= tolerance) continue;
+      if (++count > outliers || worst > kOutlierLimit) {
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") " << std::hex << p << " and " << q;
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 constexpr auto kCaseName = [](const auto& info) { return std::string(info.param.name); };
 constexpr int32_t kMargin = imagedoc::kFrameMargin;
 
@@ -392,6 +419,69 @@ INSTANTIATE_TEST_SUITE_P(
                       PreviewCase{
                           "MosaicBandInverse", kToolMosaic, {10, 21}, Shows::kInverseAtPress},
                       PreviewCase{"NoneForScroll", kToolScroll, {}, Shows::kNothing}),
+    kCaseName);
+
+// ---- The kept stroke preview ----
+
+struct KeptCase {
+  const char* name;
+  StrokeOverlay::Style style;
+  // Points added between two paints.
+  size_t step;
+  // A stroke crossing itself blends the crossing's edge pixels twice.
+  bool crossing;
+  int32_t tolerance;
+  int32_t outliers;
+};
+
+class KeptStroke : public ::testing::TestWithParam<KeptCase> {
+ protected:
+  ImagingScope imaging;
+};
+
+// Paint after paint, the kept preview shows what the whole polyline drawn at
+// once shows, also where the stroke leaves the picture; where it crosses
+// itself only a few edge pixels differ.
+TEST_P(KeptStroke, MatchesThePolylineDrawnAtOnce) {
+  const StrokeOverlay::Style& style = GetParam().style;
+  std::vector<Point> points;
+  for (int32_t i = 0; i < 80; ++i) {
+    points.push_back({-10 + i * 2 + (i % 3), 45 + static_cast<int32_t>(50 * std::sin(i * 0.15))});
+  }
+  for (int32_t i = 0; GetParam().crossing && i < 40; ++i) points.push_back({150 - i * 4, 20 + i});
+  Bitmap background(120, 90, imaging::PixelFormat::Format32bppARGB);
+  for (int32_t y = 0; y < 90; ++y) {
+    for (int32_t x = 0; x < 120; ++x) background.SetPixel(x, y, PatternColor(x, y, 120, 90));
+  }
+  imaging::Pen pen(style.color, style.width);
+  pen.SetStartCap(imaging::LineCap::Round);
+  pen.SetEndCap(imaging::LineCap::Round);
+  pen.SetLineJoin(imaging::LineJoin::Round);
+  StrokeOverlay overlay;
+  for (size_t count = 2; count <= points.size(); count += GetParam().step) {
+    const std::span<const Point> stroke(points.data(), count);
+    const std::unique_ptr<Bitmap> kept = background.Clone();
+    imaging::Graphics keptGraphics(*kept);
+    overlay.Draw(keptGraphics, stroke, style, {120, 90});
+    const std::unique_ptr<Bitmap> whole = background.Clone();
+    imaging::Graphics wholeGraphics(*whole);
+    wholeGraphics.SetSmoothingMode(style.antiAlias ? imaging::SmoothingMode::AntiAlias
+                                                   : imaging::SmoothingMode::None);
+    wholeGraphics.DrawLines(pen, stroke);
+    ASSERT_TRUE(NearPixels(*kept, *whole, GetParam().tolerance, GetParam().outliers))
+        << count << " points";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, KeptStroke,
+    ::testing::Values(KeptCase{"Pen", {0xFF0000FFu, 3.0f, true}, 1, false, 2, 0},
+                      KeptCase{"TranslucentWidePen", {0x80FF0000u, 11.0f, true}, 3, false, 2, 0},
+                      KeptCase{"EraserCrossing", {0xFFFFFFFFu, 5.0f, false}, 2, true, 0, 0},
+                      KeptCase{"PenCrossing", {0xFF0000FFu, 3.0f, true}, 1, true, 2, 4},
+                      KeptCase{"TranslucentCrossing", {0x80FF0000u, 11.0f, true}, 3, true, 2, 8},
+                      KeptCase{
+                          "PenWiderThanThePicture", {0xFF00FF00u, 300.0f, true}, 7, true, 2, 0}),
     kCaseName);
 
 // ---- The drag follows the page ----
