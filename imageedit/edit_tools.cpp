@@ -77,9 +77,11 @@ EditTools::Drag EditTools::ActiveDrag(const CHistoryNode& node) const {
   return node.toolType == dragToolType_ ? drag_ : DragFor(node.toolType);
 }
 
+// A stroke the page switched to mid-drag begins where the mouse was.
 void EditTools::Follow(const CHistoryNode& node) {
   drag_ = ActiveDrag(node);
   dragToolType_ = node.toolType;
+  if (drag_ == Drag::kStroke && strokePoints_.empty()) strokePoints_.push_back(lastPoint_);
 }
 
 void EditTools::StartDrag(Drag drag, const CHistoryNode& node, const MouseInput& at) {

@@ -496,6 +496,14 @@ TEST_F(EditToolsTest, ToolChangedMidDragDecidesTheRelease) {
   EXPECT_EQ(release.changeSize, (imaging::Size{40, 50}));
   EXPECT_EQ(Node().penLayer, nullptr);
   EXPECT_TRUE(tools.StrokePoints().empty());
+  // A stroke switched to mid-drag begins at the last point handled.
+  Node().toolType = kToolCrop;
+  Press({5, 5});
+  Move({10, 10});
+  Node().toolType = kToolPen;
+  Move({20, 10});
+  EXPECT_EQ(std::vector<Point>(tools.StrokePoints().begin(), tools.StrokePoints().end()),
+            (std::vector<Point>{{10, 10}, {20, 10}}));
 }
 
 TEST_F(EditToolsTest, EmptiedListEndsTheDrag) {
