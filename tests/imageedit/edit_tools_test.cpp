@@ -14,6 +14,7 @@
 #include "imagedoc/decorations.h"
 #include "imagedoc/sign.h"
 #include "platform/imaging/graphics.h"
+#include "platform/system/utf_convert.h"
 #include "platform/ui/rect_ops.h"
 #include "tests/imagedoc/history_fixture.h"
 
@@ -276,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(Tools, ScrollDrag, ::testing::Values(kToolScroll, kTool
 
 // ---- A press on a text or the signature switches the tool ----
 
-enum class Target { kText, kSign, kEmpty };
+enum class Target { kText, kSign, kPictureSign, kEmpty };
 
 struct SwitchCase {
   const char* name;
@@ -292,10 +293,15 @@ struct SwitchCase {
 
 class ToolSwitch : public EditToolsTest, public ::testing::WithParamInterface<SwitchCase> {
  protected:
-  // A stamp at its default place and a text well away from it.
+  // A stamp or a signature picture at its default place, and a text well
+  // away from it.
   void Decorate() {
-    Node().SetStampText(u"SIGN");
-    Node().SetSignIndex(imagedoc::kSignStamp);
+    if (GetParam().target == Target::kPictureSign) {
+      Node().SetSignPath(system::Utf8ToUtf16(imagedoc::testing::PatternFile(40, 30)));
+    } else {
+      Node().SetStampText(u"SIGN");
+      Node().SetSignIndex(imagedoc::kSignStamp);
+    }
     Node().nextTextPosition = {200.0f, 150.0f};
     Node().SetCurrentText(u"TEXT");
     if (!GetParam().textSelected) Node().ReleaseCurrentText();
@@ -311,6 +317,7 @@ class ToolSwitch : public EditToolsTest, public ::testing::WithParamInterface<Sw
       case Target::kText:
         return Centre(imagedoc::TextItemBounds(Node().textItems.back()));
       case Target::kSign:
+      case Target::kPictureSign:
         return Centre(imagedoc::FreeSignBounds(Node()));
       case Target::kEmpty:
         break;
@@ -363,6 +370,8 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{"TextUnderFrame", 4, Target::kText, true, 3, 1, false, kTake, 1},
         SwitchCase{"SignFromScroll", kToolScroll, Target::kSign, false, 0, 7, false, kTake, 7},
         SwitchCase{"SignFromMoveText", kToolMoveText, Target::kSign, true, 3, 7, true, kTake, 7},
+        SwitchCase{"PictureSignFromScroll", kToolScroll, Target::kPictureSign, false, 0, 7, false,
+                   kTake, 7},
         SwitchCase{"SignFromSign", kToolSign, Target::kSign, false, 0, {}, false, kTake, 7},
         SwitchCase{"EmptyWithSignTool", kToolSign, Target::kEmpty, false, 0, {}, false, kKeep, 7},
         SwitchCase{
