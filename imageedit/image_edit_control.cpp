@@ -83,22 +83,24 @@ HRESULT CImageEditControl::AddImage() {
 }
 
 HRESULT CImageEditControl::DeleteImage() {
-  if (!HasImage()) return S_FALSE;
-  AbandonDrag();
-  const int32_t removed = currentIndex_;
-  images_.erase(images_.begin() + removed);
-  if (currentIndex_ >= ImageCount()) currentIndex_ = ImageCount() - 1;
-  Fire(kOnDeleteImage, removed);
-  Fire(kOnChangeImage, currentIndex_);
-  if (!HasImage()) {
-    Fire(kOnChangeSize, kEmptyWidth, kEmptyHeight);
-    Fire(kOnChangeTab, int32_t{-1});
-  } else {
-    FireTab();
-    ReportCurrentSize();
-  }
-  Repaint();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    AbandonDrag();
+    const int32_t removed = currentIndex_;
+    images_.erase(images_.begin() + removed);
+    if (currentIndex_ >= ImageCount()) currentIndex_ = ImageCount() - 1;
+    Fire(kOnDeleteImage, removed);
+    Fire(kOnChangeImage, currentIndex_);
+    if (!HasImage()) {
+      Fire(kOnChangeSize, kEmptyWidth, kEmptyHeight);
+      Fire(kOnChangeTab, int32_t{-1});
+    } else {
+      FireTab();
+      ReportCurrentSize();
+    }
+    Repaint();
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::get_imageIndex(int32_t* value) {
@@ -107,16 +109,18 @@ HRESULT CImageEditControl::get_imageIndex(int32_t* value) {
 }
 
 HRESULT CImageEditControl::put_imageIndex(int32_t value) {
-  if (!HasImage() || value < 0 || value >= ImageCount()) return S_FALSE;
-  if (value == currentIndex_) return S_OK;
-  AbandonDrag();
-  if (wholeFrameApply_ != 0) ApplyWholeFrame();
-  currentIndex_ = value;
-  Fire(kOnChangeImage, value);
-  FireTab();
-  ReportCurrentSize();
-  Repaint();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage() || value < 0 || value >= ImageCount()) return S_FALSE;
+    if (value == currentIndex_) return S_OK;
+    AbandonDrag();
+    if (wholeFrameApply_ != 0) ApplyWholeFrame();
+    currentIndex_ = value;
+    Fire(kOnChangeImage, value);
+    FireTab();
+    ReportCurrentSize();
+    Repaint();
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::get_imageWholeFrameApply(int32_t* value) {
@@ -125,10 +129,12 @@ HRESULT CImageEditControl::get_imageWholeFrameApply(int32_t* value) {
 }
 
 HRESULT CImageEditControl::put_imageWholeFrameApply(int32_t value) {
-  wholeFrameApply_ = value;
-  if (!HasImage()) return S_FALSE;
-  if (value != 0) ApplyWholeFrame();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    wholeFrameApply_ = value;
+    if (!HasImage()) return S_FALSE;
+    if (value != 0) ApplyWholeFrame();
+    return S_OK;
+  });
 }
 
 // The dialog's file is only named here; the rendering reads it, and draws

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -237,6 +238,16 @@ class CImageEditControl final
   // The file the open-file dialog gave, or none.
   std::optional<std::u16string> ChooseFile();
 
+  // A member's body, with running out of memory answered as E_OUTOFMEMORY
+  // instead of leaving through the interface.
+  template <typename Body>
+  static HRESULT Guarded(Body body) {
+    try {
+      return body();
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+  }
   // Shared shapes of the node's properties.
   template <typename Reader>
   HRESULT GetNodeInt(int32_t* value, Reader read);

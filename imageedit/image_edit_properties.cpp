@@ -71,11 +71,13 @@ HRESULT CImageEditControl::get_imageSizeType(int32_t* value) {
 
 // The free size is set through imageWidth alone.
 HRESULT CImageEditControl::put_imageSizeType(int32_t value) {
-  if (!HasImage() || value == imagedoc::kSizeFree) return S_FALSE;
-  Node().SetSizeType(value);
-  ReportCurrentSize();
-  Repaint();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage() || value == imagedoc::kSizeFree) return S_FALSE;
+    Node().SetSizeType(value);
+    ReportCurrentSize();
+    Repaint();
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::get_imageWidth(int32_t* value) {
@@ -85,42 +87,50 @@ HRESULT CImageEditControl::get_imageWidth(int32_t* value) {
 
 // A picture with no width could never be sized back.
 HRESULT CImageEditControl::put_imageWidth(int32_t value) {
-  if (!HasImage() || value <= 0) return S_FALSE;
-  Node().SetWidth(value);
-  ReportCurrentSize();
-  Repaint();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage() || value <= 0) return S_FALSE;
+    Node().SetWidth(value);
+    ReportCurrentSize();
+    Repaint();
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::RotateImage(int32_t degrees) {
-  if (!HasImage() || degrees % kQuarterTurn != 0) return S_FALSE;
-  AbandonDrag();
-  Node().Rotate(degrees);
-  ReportCurrentSize();
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage() || degrees % kQuarterTurn != 0) return S_FALSE;
+    AbandonDrag();
+    Node().Rotate(degrees);
+    ReportCurrentSize();
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::UndoRedo(int32_t type) {
-  if (!HasImage()) return S_FALSE;
-  if (images_[currentIndex_]->UndoRedo(type) == 0) return S_OK;
-  // The drag's points belong to the state just left.
-  AbandonDrag();
-  ReportCurrentSize();
-  FireTab();
-  Repaint();
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    if (images_[currentIndex_]->UndoRedo(type) == 0) return S_OK;
+    // The drag's points belong to the state just left.
+    AbandonDrag();
+    ReportCurrentSize();
+    FireTab();
+    Repaint();
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::ResetImage() {
-  if (!HasImage()) return S_FALSE;
-  AbandonDrag();
-  Node().Reset();
-  ReportCurrentSize();
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    AbandonDrag();
+    Node().Reset();
+    ReportCurrentSize();
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 // ---- Tools and pens ----
@@ -198,12 +208,14 @@ HRESULT CImageEditControl::get_frameIndex(int32_t* value) {
 }
 
 HRESULT CImageEditControl::put_frameIndex(int32_t value) {
-  if (!HasImage() || value < 0 || value >= imagedoc::kFrameCount) return S_FALSE;
-  if (Node().SetFrameIndex(value) == 0) return S_OK;
-  ReportCurrentSize();
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage() || value < 0 || value >= imagedoc::kFrameCount) return S_FALSE;
+    if (Node().SetFrameIndex(value) == 0) return S_OK;
+    ReportCurrentSize();
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::get_frameUseUrl(int32_t* value) {
@@ -211,12 +223,14 @@ HRESULT CImageEditControl::get_frameUseUrl(int32_t* value) {
 }
 
 HRESULT CImageEditControl::put_frameUseUrl(int32_t value) {
-  if (!HasImage()) return S_FALSE;
-  if (Node().SetFrameUseUrl(value) == 0) return S_OK;
-  ReportCurrentSize();
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    if (Node().SetFrameUseUrl(value) == 0) return S_OK;
+    ReportCurrentSize();
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::get_signFilePath(BSTR* value) {
@@ -307,19 +321,23 @@ HRESULT CImageEditControl::get_textCartoonIndex(int32_t* value) {
 }
 
 HRESULT CImageEditControl::put_textCartoonIndex(int32_t value) {
-  if (!HasImage()) return S_FALSE;
-  Node().SetCartoonIndex(value);
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    Node().SetCartoonIndex(value);
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 HRESULT CImageEditControl::ApplyCurrentText() {
-  if (!HasImage()) return S_FALSE;
-  if (Node().ReleaseCurrentText() == 0) return S_OK;
-  Repaint();
-  Fire(kOnUpdateData);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (!HasImage()) return S_FALSE;
+    if (Node().ReleaseCurrentText() == 0) return S_OK;
+    Repaint();
+    Fire(kOnUpdateData);
+    return S_OK;
+  });
 }
 
 // Fonts are chosen through the font properties; the method stays for pages
