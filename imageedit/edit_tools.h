@@ -115,7 +115,8 @@ class StrokeOverlay {
   // Makes the overlay cover area as well, keeping what it holds; false when
   // the bitmap cannot be made.
   bool Cover(const imaging::Rect& area, imaging::Size picture);
-  // Redraws area (overlay coordinates) from every segment reaching into it.
+  // Redraws area (picture coordinates, inside the overlay) from every
+  // segment reaching into it.
   void Redraw(const imaging::Rect& area, std::span<const imaging::Point> points);
 
   std::unique_ptr<imaging::Bitmap> bitmap_;
@@ -150,7 +151,8 @@ class EditTools {
   // buffer after the rendered image was drawn into it at the client origin:
   // the pen's or eraser's polyline so far, or the dotted rubber band of
   // mosaic and crop. node is the current node; nothing is drawn for other
-  // tools. The Graphics' transform is left as it was.
+  // tools. A stroke shows only over the picture, where it will be applied.
+  // The Graphics' transform and modes are left as they were.
   void DrawPreview(imaging::Graphics& graphics, imagedoc::CHistoryNode& node,
                    POINT viewOffset) const;
 
