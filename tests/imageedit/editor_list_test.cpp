@@ -185,6 +185,10 @@ TEST_F(EditorTest, ASignatureThatIsNoPictureFileDrawsNothing) {
     editor.Paint(300, 200);
     EXPECT_EQ(editor.Picture(), before) << path;
   }
+  // A real picture file does show.
+  EXPECT_EQ(editor.PutText(kDispSignFilePath, Picture("sign.png", 40, 30, kBlue)), S_OK);
+  editor.Paint(300, 200);
+  EXPECT_NE(editor.Picture(), before);
 }
 
 // ---- The view ----

@@ -81,6 +81,8 @@ TEST_F(EditorMouse, ScrollDragReportsPreviousMinusCurrent) {
   Tool(kToolScroll);
   editor.Drag({{100, 100}, {90, 130}});
   EXPECT_EQ(editor.TakeEvents(), (Events{{kOnScroll, {10, -30}}}));
+  // No tool changes the cursor.
+  EXPECT_EQ(editor.Control().Window().Cursor(), IDC_ARROW);
 }
 
 TEST_F(EditorMouse, CropDragReportsTheCroppedSize) {
