@@ -56,7 +56,9 @@ class CDrawingState {
   int32_t canvasHeight = kDefaultCanvasSize;
 
   // Caches of the visible layers above and below the selected one, canvas
-  // size, built by Render on demand. They move to a derived state, so a run of
+  // size, built by Render on demand: below is opaque (white and the layers
+  // under the selection), above is premultiplied, so a repaint is one blend
+  // pass per row. They move to a derived state, so a run of
   // strokes on one layer never rebuilds them; any change of the layer list,
   // the selection, a visibility or the canvas size discards them.
   std::unique_ptr<imaging::Bitmap> aboveComposite;
