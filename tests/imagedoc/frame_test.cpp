@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,15 +29,6 @@ using testing::SizeOf;
 
 constexpr ARGB kWhite = 0xFFFFFFFFu;
 constexpr ARGB kEdge = 0xFFC0C0C0u;
-
-int32_t Difference(ARGB a, ARGB b) {
-  int32_t largest = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    largest = std::max(largest, std::abs(static_cast<int32_t>((a >> shift) & 0xFF) -
-                                         static_cast<int32_t>((b >> shift) & 0xFF)));
-  }
-  return largest;
-}
 
 class FrameTest : public HistoryTest {
  protected:
@@ -121,7 +113,7 @@ TEST_P(FrameStyle, DrawsItsMargin) {
     const int32_t x = key.x < 0 ? width + key.x : key.x;
     const int32_t y = key.y < 0 ? height + key.y : key.y;
     const ARGB actual = PixelAt(framed, x, y);
-    EXPECT_LE(Difference(actual, key.color), key.tolerance)
+    EXPECT_LE(varn::testing::ChannelDifference(actual, key.color), key.tolerance)
         << "(" << x << ", " << y << "): " << std::hex << actual << ", expected " << key.color;
   }
 }
@@ -283,7 +275,7 @@ TEST_F(Caption, IsCentredInTheBandUnderThePicture) {
       darkest = std::min(darkest, PixelAt(framed, x, y));
     }
   }
-  EXPECT_LE(Difference(darkest, 0xFF808080u), 16) << std::hex << darkest;
+  EXPECT_LE(varn::testing::ChannelDifference(darkest, 0xFF808080u), 16) << std::hex << darkest;
 }
 
 TEST_F(Caption, FollowsTheProcessWideTextAndNeedsTheFlag) {

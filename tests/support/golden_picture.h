@@ -58,14 +58,7 @@ inline std::filesystem::path GoldenFailureDir() {
   return std::filesystem::path(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") / "golden-failures";
 }
 
-namespace golden_detail {
-
-inline imaging::ARGB Pixel(const imaging::Bitmap& bitmap, int32_t x, int32_t y) {
-  imaging::ARGB color = 0;
-  bitmap.GetPixel(x, y, &color);
-  return color;
-}
-
+// The largest difference between a and b in any of their four channels.
 inline int32_t ChannelDifference(imaging::ARGB a, imaging::ARGB b) {
   int32_t largest = 0;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -74,6 +67,14 @@ inline int32_t ChannelDifference(imaging::ARGB a, imaging::ARGB b) {
     largest = std::max(largest, ca > cb ? ca - cb : cb - ca);
   }
   return largest;
+}
+
+namespace golden_detail {
+
+inline imaging::ARGB Pixel(const imaging::Bitmap& bitmap, int32_t x, int32_t y) {
+  imaging::ARGB color = 0;
+  bitmap.GetPixel(x, y, &color);
+  return color;
 }
 
 // Expected, actual and the difference (red where a pixel misses, gray where
@@ -113,7 +114,6 @@ inline std::unique_ptr<imaging::Bitmap> SideBySide(const imaging::Bitmap& expect
 inline ::testing::AssertionResult MatchesGolden(const imaging::Bitmap& picture,
                                                 const std::filesystem::path& golden,
                                                 GoldenTolerance tolerance) {
-  using golden_detail::ChannelDifference;
   using golden_detail::Pixel;
   if (picture.GetWidth() == 0) return ::testing::AssertionFailure() << "no picture to compare";
   if (UpdatingGoldens()) {
