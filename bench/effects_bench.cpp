@@ -130,34 +130,52 @@ bool HasImageMagick() {
   return found;
 }
 
-// The picture as a binary PPM, written once per run.
-const std::string& PhotoFile() {
-  static const std::string path = [] {
+// The picture as a binary PPM in the temporary folder, written at the first
+// convert row and removed when the program ends; an empty path when it could
+// not be written.
+class PhotoFile {
+ public:
+  PhotoFile() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string made = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                       "/effects_bench_" + std::to_string(getpid()) + ".ppm";
-    FILE* file = std::fopen(made.c_str(), "wb");
-    if (file == nullptr) return std::string();
-    std::fprintf(file, "P6\n%d %d\n255\n", kWidth, kHeight);
+    path_ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/effects_bench_" +
+            std::to_string(getpid()) + ".ppm";
+    FILE* file = std::fopen(path_.c_str(), "wb");
+    bool written = file != nullptr && std::fprintf(file, "P6\n%d %d\n255\n", kWidth, kHeight) > 0;
     std::vector<uint8_t> row(size_t(kWidth) * 3);
-    for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t y = 0; written && y < kHeight; ++y) {
       for (int32_t x = 0; x < kWidth; ++x) {
         const uint32_t pixel = Photo()[size_t(y) * kWidth + x];
         row[3 * x] = uint8_t(pixel >> 16);
         row[3 * x + 1] = uint8_t(pixel >> 8);
         row[3 * x + 2] = uint8_t(pixel);
       }
-      std::fwrite(row.data(), 1, row.size(), file);
+      written = std::fwrite(row.data(), 1, row.size(), file) == row.size();
     }
-    std::fclose(file);
-    std::atexit([] { std::remove(PhotoFile().c_str()); });
-    return made;
-  }();
-  return path;
+    if (file != nullptr) written = std::fclose(file) == 0 && written;
+    if (!written) {
+      std::remove(path_.c_str());
+      path_.clear();
+    }
+  }
+  ~PhotoFile() {
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  PhotoFile(const PhotoFile&) = delete;
+  PhotoFile& operator=(const PhotoFile&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+const std::string& PhotoPath() {
+  static const PhotoFile file;
+  return file.Path();
 }
 
 bool RunConvert(const std::vector<std::string>& filter) {
-  std::vector<std::string> args{"convert", PhotoFile()};
+  std::vector<std::string> args{"convert", PhotoPath()};
   args.insert(args.end(), filter.begin(), filter.end());
   args.push_back("null:");
   std::vector<char*> argv;
@@ -170,7 +188,7 @@ bool RunConvert(const std::vector<std::string>& filter) {
 }
 
 void RunConvertRow(benchmark::State& state, const std::vector<std::string>& filter) {
-  if (!HasImageMagick() || PhotoFile().empty()) {
+  if (!HasImageMagick() || PhotoPath().empty()) {
     state.SkipWithError("ImageMagick's convert is not installed");
     return;
   }
