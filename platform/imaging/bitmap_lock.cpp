@@ -90,13 +90,16 @@ Status Bitmap::UnlockBits(BitmapData* data) {
 Status BitmapAccess::Unlock(Bitmap::Impl& impl, BitmapData& data) {
   if (data.writable_) {
     QImage& image = MutableImageOf(impl);
-    const Rect& rect = data.rect_;
+    // The rectangle is copied out: the rows are 32-bit words the compiler
+    // must assume may alias its fields, which would keep the loops scalar.
+    const Rect rect = data.rect_;
+    const bool opaqueFormat = FormatOf(impl) == PixelFormat::Format24bppRGB;
     for (int32_t y = 0; y < rect.Height; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(image.scanLine(rect.Y + y)) + rect.X;
       if (data.conversion_) {
         const uint32_t* source = data.conversion_->pixels.data() + size_t(y) * rect.Width;
         for (int32_t x = 0; x < rect.Width; ++x) row[x] = source[x] | 0xFF000000u;
-      } else if (FormatOf(impl) == PixelFormat::Format24bppRGB) {
+      } else if (opaqueFormat) {
         for (int32_t x = 0; x < rect.Width; ++x) row[x] |= 0xFF000000u;
       }
     }
