@@ -1,0 +1,24 @@
+// The module's type library, VarnPostingToolLib 1.0: its eleven entries come
+// from the classes' declarative tables, and its registration is a registrar
+// script generated from the same entries.
+#pragma once
+
+#include <string>
+
+#include "platform/com/type_info.h"
+
+namespace varn::server {
+
+// A new reference to the module's one type library. The objects' own type
+// infos name this library as their container.
+HRESULT ModuleTypeLibrary(ITypeLib** typeLib);
+
+// The registrar script that writes TypeLib\{LIBID}\1.0 (the module under
+// 0\linux64, FLAGS, HELPDIR) and the Interface\{IID} key of each interface of
+// the library; run in removal mode it takes them away again, leaving the
+// TypeLib and Interface keys themselves. Symbols: %MODULE% (the module's
+// absolute path) and %MODULEDIR% (the folder holding it, without a trailing
+// slash).
+std::string TypeLibraryRegistrationScript();
+
+}  // namespace varn::server
