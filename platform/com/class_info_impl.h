@@ -23,17 +23,20 @@ class ProvideClassInfo : public IProvideClassInfo2 {
     if (typeInfo == nullptr) return E_POINTER;
     *typeInfo = nullptr;
     try {
-      const std::span<const MemberInfo> events = Derived::EventMembers();
-      return CreateClassTypeInfo(
-          {Derived::kTypeNames.className,
-           Derived::kClassId,
-           Derived::DescribeScriptInterface(),
-           {Derived::kTypeNames.eventInterface, kEventIid, InterfaceRole::kEvents,
-            std::vector<MemberInfo>(events.begin(), events.end())}},
-          typeInfo);
+      return CreateClassTypeInfo(DescribeClass(), typeInfo);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     }
+  }
+
+  // The class as its type information describes it. May throw
+  // std::bad_alloc.
+  static ClassDescription DescribeClass() {
+    const std::span<const MemberInfo> events = Derived::EventMembers();
+    return {
+        Derived::kTypeNames.className, Derived::kClassId, Derived::DescribeScriptInterface(),
+        InterfaceDescription{Derived::kTypeNames.eventInterface, kEventIid, InterfaceRole::kEvents,
+                             std::vector<MemberInfo>(events.begin(), events.end())}};
   }
 
   HRESULT GetGUID(DWORD guidKind, GUID* guid) override {

@@ -64,8 +64,8 @@ void DescribeFunction(const MemberInfo& member, FuncDescBlock& block) {
 
 class InterfaceTypeInfo final : public TypeInfoBase {
  public:
-  explicit InterfaceTypeInfo(InterfaceDescription description)
-      : description_(std::move(description)) {}
+  InterfaceTypeInfo(InterfaceDescription description, TypeContainer container)
+      : TypeInfoBase(container), description_(std::move(description)) {}
 
   HRESULT GetFuncDesc(UINT index, FUNCDESC** funcDesc) override;
   void ReleaseFuncDesc(FUNCDESC* funcDesc) override;
@@ -203,9 +203,10 @@ HRESULT InterfaceTypeInfo::Invoke(void* instance, MEMBERID memid, WORD flags, DI
 
 }  // namespace
 
-HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** typeInfo) {
+HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** typeInfo,
+                                TypeContainer container) {
   if (typeInfo == nullptr) return E_POINTER;
-  *typeInfo = MakeObject<InterfaceTypeInfo>(std::move(description));
+  *typeInfo = MakeObject<InterfaceTypeInfo>(std::move(description), container);
   return *typeInfo != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

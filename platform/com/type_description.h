@@ -5,6 +5,7 @@
 // names must be static strings.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,19 +34,31 @@ struct InterfaceDescription {
   std::vector<MemberInfo> members;
 };
 
+// A class with an event interface is a control; one without is a plain
+// automation object.
 struct ClassDescription {
   const char16_t* name;
   CLSID clsid;
   InterfaceDescription scripting;
-  InterfaceDescription events;
+  std::optional<InterfaceDescription> events;
+};
+
+// The library that hands a type info out, and the type's index there. A type
+// info made without one asks the module's library for its container.
+struct TypeContainer {
+  ITypeLib* library = nullptr;
+  UINT index = 0;
 };
 
 // A TKIND_DISPATCH type info with one FUNCDESC per row. E_OUTOFMEMORY, and a
 // null *typeInfo, when it cannot be made.
-HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** typeInfo);
+HRESULT CreateInterfaceTypeInfo(InterfaceDescription description, ITypeInfo** typeInfo,
+                                TypeContainer container = {});
 
 // A TKIND_COCLASS type info that implements the scripting interface and
-// sources the event interface, both as defaults.
-HRESULT CreateClassTypeInfo(ClassDescription description, ITypeInfo** typeInfo);
+// sources the event interface, both as defaults. In a library, the
+// interfaces' type infos are that library's entries.
+HRESULT CreateClassTypeInfo(ClassDescription description, ITypeInfo** typeInfo,
+                            TypeContainer container = {});
 
 }  // namespace varn::com

@@ -138,12 +138,26 @@ HRESULT TypeInfoBase::GetMops(MEMBERID /*memid*/, BSTR* mops) {
   return E_NOTIMPL;
 }
 
-// There is no type library object yet to contain these types.
 HRESULT TypeInfoBase::GetContainingTypeLib(ITypeLib** typeLib, UINT* index) {
   if (typeLib == nullptr) return E_POINTER;
   *typeLib = nullptr;
   if (index != nullptr) *index = 0;
-  return E_NOTIMPL;
+  if (container_) {
+    container_->AddRef();
+    *typeLib = container_.Get();
+    if (index != nullptr) *index = index_;
+    return S_OK;
+  }
+  // Made by an object from its tables: the module's library holds the same
+  // type, and its own type info knows where.
+  const TypeLibraryProvider provider = ModuleTypeLibraryProvider();
+  if (provider == nullptr) return E_NOTIMPL;
+  ComRef<ITypeLib> module;
+  const HRESULT made = provider(module.Out());
+  if (FAILED(made)) return made;
+  ComRef<ITypeInfo> entry;
+  if (FAILED(module->GetTypeInfoOfGuid(Attributes().guid, entry.Out()))) return E_NOTIMPL;
+  return entry->GetContainingTypeLib(typeLib, index);
 }
 
 }  // namespace varn::com

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "platform/com/com_object.h"
+#include "platform/com/com_ref.h"
+#include "platform/com/type_description.h"
 #include "platform/com/type_info.h"
+#include "platform/com/type_library.h"
 
 namespace varn::com {
 
@@ -33,6 +36,8 @@ class TypeInfoBase : public ComObject<ITypeInfo> {
   HRESULT AddressOfMember(MEMBERID memid, INVOKEKIND invKind, void** address) override;
   HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
   HRESULT GetMops(MEMBERID memid, BSTR* mops) override;
+  // The library that handed this type out; else the module's library, when it
+  // holds a type of the same GUID. E_NOTIMPL when no library holds it.
   HRESULT GetContainingTypeLib(ITypeLib** typeLib, UINT* index) override;
   // Frees only what this type info handed out and has not freed yet, so a
   // second release of the same block is harmless.
@@ -41,8 +46,12 @@ class TypeInfoBase : public ComObject<ITypeInfo> {
   void ReleaseVarDesc(VARDESC* varDesc) override;
 
  protected:
-  TypeInfoBase() = default;
+  explicit TypeInfoBase(TypeContainer container)
+      : container_(ComRef<ITypeLib>::Share(container.library)), index_(container.index) {}
   ~TypeInfoBase() override = default;
+
+  // The library this type info belongs to; null when an object made it.
+  ITypeLib* Container() const { return container_.Get(); }
 
   // The attributes GetTypeAttr hands out a copy of.
   virtual TYPEATTR Attributes() const = 0;
@@ -52,6 +61,8 @@ class TypeInfoBase : public ComObject<ITypeInfo> {
 
  private:
   std::vector<std::unique_ptr<TYPEATTR>> typeAttrs_;
+  ComRef<ITypeLib> container_;
+  UINT index_ = 0;
 };
 
 // The attributes shared by our types; the caller sets kind, counts and flags.

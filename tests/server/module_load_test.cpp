@@ -45,7 +45,7 @@ TEST_F(LoadedModule, CreatesAnObjectThroughTheExports) {
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   UINT count = 9;
   EXPECT_EQ(package->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(count, 1u);
   package->Release();
   factory->Release();
   EXPECT_EQ(canUnloadNow(), S_OK);
