@@ -105,11 +105,14 @@ RegistryStatus FormatKey(const RegistryKey& key, const std::string& path, std::s
   for (const auto& subkey : key.Subkeys()) {
     const std::string& name = subkey->Name();
     if (name.empty() || name.find('\\') != name.npos || HasControl(name)) {
-      return RegistryStatus::Failure(RegistryErrorCode::InvalidName,
-                                     "key \"" + name + "\" under " + path +
-                                         " is empty or holds a backslash or control character");
+      std::string message = "key \"";
+      message.append(name).append("\" under ").append(path);
+      message += " is empty or holds a backslash or control character";
+      return RegistryStatus::Failure(RegistryErrorCode::InvalidName, std::move(message));
     }
-    if (RegistryStatus status = FormatKey(*subkey, path + "\\" + name, depth + 1, out); !status) {
+    std::string subPath = path;
+    subPath.append("\\").append(name);
+    if (RegistryStatus status = FormatKey(*subkey, subPath, depth + 1, out); !status) {
       return status;
     }
   }
