@@ -26,6 +26,8 @@ ModuleLink::ModuleLink(const std::string& path) : path_(path) {
   try {
     getClassObject_ = Resolve<decltype(getClassObject_)>("DllGetClassObject");
     canUnloadNow_ = Resolve<decltype(canUnloadNow_)>("DllCanUnloadNow");
+    registerServer_ = Resolve<decltype(registerServer_)>("DllRegisterServer");
+    unregisterServer_ = Resolve<decltype(unregisterServer_)>("DllUnregisterServer");
     sysAllocStringLen_ = Resolve<decltype(sysAllocStringLen_)>("SysAllocStringLen");
     sysFreeString_ = Resolve<decltype(sysFreeString_)>("SysFreeString");
     sysStringLen_ = Resolve<decltype(sysStringLen_)>("SysStringLen");

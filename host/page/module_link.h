@@ -25,6 +25,9 @@ class ModuleLink {
   // A new object of class clsid as its IUnknown; the failing HRESULT otherwise.
   HRESULT CreateObject(const CLSID& clsid, com::ComRef<IUnknown>& object) const;
   HRESULT CanUnloadNow() const { return canUnloadNow_(); }
+  // The module's own registration into the registry store, and its removal.
+  HRESULT RegisterServer() const { return registerServer_(); }
+  HRESULT UnregisterServer() const { return unregisterServer_(); }
 
   // A BSTR of the module's allocator; null only when memory ran out.
   BSTR AllocString(std::u16string_view text) const;
@@ -42,6 +45,8 @@ class ModuleLink {
   void* handle_ = nullptr;
   HRESULT (*getClassObject_)(const CLSID&, const IID&, void**) = nullptr;
   HRESULT (*canUnloadNow_)() = nullptr;
+  HRESULT (*registerServer_)() = nullptr;
+  HRESULT (*unregisterServer_)() = nullptr;
   BSTR (*sysAllocStringLen_)(const OLECHAR*, UINT) = nullptr;
   void (*sysFreeString_)(BSTR) = nullptr;
   UINT (*sysStringLen_)(BSTR) = nullptr;

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "host/page/module_link.h"
 
@@ -15,7 +17,12 @@ namespace varn::host {
 
 struct PageContext {
   QJSEngine* engine = nullptr;
+  // The module the page's controls come from: the one given, or the one the
+  // registry store names, loaded at the first creation.
   const ModuleLink* module = nullptr;
+  // Set when classes are found through the registry store at this path.
+  std::string registryPath;
+  std::unique_ptr<ModuleLink> registryModule;
   // One line for the page's console: standard output, and the log view when
   // the page has a window.
   std::function<void(const QString&)> print;

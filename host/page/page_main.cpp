@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "host/page/page_runner.h"
+#include "platform/system/registry_store.h"
 
 namespace {
 
@@ -36,8 +37,12 @@ int main(int argc, char** argv) {
       QStringLiteral("Runs a page script that drives the controls, posting to a local site."));
   parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("the page's JavaScript"));
-  const QCommandLineOption module(QStringLiteral("module"), QStringLiteral("the module to load"),
-                                  QStringLiteral("path"), QStringLiteral(VARN_DEFAULT_MODULE));
+  const QCommandLineOption module(
+      QStringLiteral("module"),
+      QStringLiteral("load this module directly instead of finding each class's module in the "
+                     "registry store ($VARN_REGISTRY, else "
+                     "$XDG_CONFIG_HOME/varnpostingtool/registry.reg)"),
+      QStringLiteral("path"));
   const QCommandLineOption out(QStringLiteral("out"),
                                QStringLiteral("folder for snapshots and the session record"),
                                QStringLiteral("dir"), QStringLiteral("page-output"));
@@ -87,6 +92,7 @@ int main(int argc, char** argv) {
   varn::host::PageOptions options;
   options.script = parser.positionalArguments().front();
   options.modulePath = parser.value(module);
+  if (options.modulePath.isEmpty()) options.registryPath = varn::system::DefaultRegistryPath();
   options.outputDir = parser.value(out);
   options.siteDir = parser.value(siteDir);
   options.siteUrl = parser.value(siteUrl);

@@ -10,10 +10,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
+#include <string>
 
+#include "host/page/class_lookup.h"
 #include "host/page/script_values.h"
 #include "platform/com/identifiers.h"
+#include "platform/system/registry_store.h"
 #include "platform/ui/window_messages.h"
 
 namespace varn::host {
@@ -31,8 +35,9 @@ constexpr ControlClass kControlClasses[] = {
     {"ProfileImageCropper", &CLSID_ProfileImageCropper},
 };
 
-// "DrawingControl", "VarnPostingTool.DrawingControl" or its ".1" ProgID.
-const CLSID* FindClass(QString name) {
+// With a module given directly: "DrawingControl",
+// "VarnPostingTool.DrawingControl" or its ".1" ProgID.
+const CLSID* FindKnownClass(QString name) {
   const QString prefix = QStringLiteral("VarnPostingTool.");
   if (name.startsWith(prefix, Qt::CaseInsensitive)) name = name.mid(prefix.size());
   if (name.endsWith(QStringLiteral(".1"))) name.chop(2);
@@ -77,11 +82,59 @@ T* PageObject::Keep(T* element) {
   return element;
 }
 
+const ModuleLink* PageObject::FindClass(const QString& className, CLSID& clsid, QString* error) {
+  if (page_.registryPath.empty()) {
+    const CLSID* known = FindKnownClass(className);
+    if (known != nullptr) {
+      clsid = *known;
+    } else if (!ParseClassId(className.toStdString(), clsid)) {
+      *error = QStringLiteral("no control class '%1'").arg(className);
+      return nullptr;
+    }
+    return page_.module;
+  }
+  // Read for every creation, as a browser asks the registry each time.
+  system::RegistryKey root;
+  const system::RegistryStatus read = system::ReadRegistry(page_.registryPath, root);
+  if (!read.Ok()) {
+    *error = QString::fromStdString(read.message);
+    return nullptr;
+  }
+  ClassLocation location;
+  std::string reason;
+  if (!LocateClass(root, className.toStdString(), location, reason)) {
+    *error = QString::fromStdString(reason);
+    if (root.Empty()) {
+      *error += QStringLiteral(" (register the module with varn-regsvr)");
+    }
+    return nullptr;
+  }
+  clsid = location.clsid;
+  if (page_.registryModule == nullptr) {
+    try {
+      page_.registryModule = std::make_unique<ModuleLink>(location.modulePath);
+    } catch (const std::exception& failure) {
+      *error = QString::fromUtf8(failure.what());
+      return nullptr;
+    }
+    page_.module = page_.registryModule.get();
+  } else if (page_.registryModule->Path() != location.modulePath) {
+    // Strings cross between the page and its controls through one module's
+    // allocator; controls of a second module would need their own.
+    *error = QStringLiteral("%1 is served by %2, but the page's controls come from %3")
+                 .arg(className, QString::fromStdString(location.modulePath),
+                      QString::fromStdString(page_.registryModule->Path()));
+    return nullptr;
+  }
+  return page_.module;
+}
+
 QObject* PageObject::create(const QString& className, int width, int height) {
-  const CLSID* clsid = FindClass(className);
-  if (clsid == nullptr) {
-    page_.engine->throwError(QJSValue::TypeError,
-                             QStringLiteral("no control class '%1'").arg(className));
+  CLSID clsid{};
+  QString reason;
+  const ModuleLink* module = FindClass(className, clsid, &reason);
+  if (module == nullptr) {
+    page_.engine->throwError(QJSValue::TypeError, reason);
     return nullptr;
   }
   if (width < 0 || height < 0 || width > kMaxControlSide || height > kMaxControlSide) {
@@ -91,7 +144,7 @@ QObject* PageObject::create(const QString& className, int width, int height) {
     return nullptr;
   }
   com::ComRef<IUnknown> object;
-  const HRESULT hr = page_.module->CreateObject(*clsid, object);
+  const HRESULT hr = module->CreateObject(clsid, object);
   if (FAILED(hr)) {
     ThrowHResult(*page_.engine, QStringLiteral("creating ") + className, hr);
     return nullptr;

@@ -51,8 +51,10 @@ class PageObject final : public QObject {
              QObject* parent = nullptr);
   ~PageObject() override;
 
-  // A new control of class className ("DrawingControl", or its ProgID) with a
-  // client area of width × height.
+  // A new control of class className (a ProgID such as
+  // "VarnPostingTool.DrawingControl", the bare "DrawingControl" or
+  // "{class id}") with a client area of width × height. Through the registry
+  // store, the class's module is the one it names; otherwise the module given.
   Q_INVOKABLE QObject* create(const QString& className, int width, int height);
   // action: "press", "move", "release", "doubleClick" or "rightPress".
   Q_INVOKABLE void mouse(QObject* control, const QString& action, int x, int y);
@@ -92,6 +94,9 @@ class PageObject final : public QObject {
 
  private:
   ScriptControl* ControlOf(QObject* object);
+  // The class id and module of className; null with *error set when there
+  // is none.
+  const ModuleLink* FindClass(const QString& className, CLSID& clsid, QString* error);
   // Where a snapshot of that name goes, or empty when it would leave outputDir.
   QString SnapshotTarget(const QString& fileName) const;
   template <typename T>

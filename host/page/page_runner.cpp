@@ -163,11 +163,12 @@ struct PageOutcome {
   bool started = false;
   int errors = 0;
   QStringList snapshots;
+  bool moduleBusy = false;  // the module still held objects after the page
 };
 
 // Evaluates the page's script, then, with a window, runs it until the member
 // closes it (or the screenshot is taken).
-PageOutcome PlayPage(const PageOptions& options, const QString& script, const ModuleLink& module,
+PageOutcome PlayPage(const PageOptions& options, const QString& script, const ModuleLink* module,
                      const PageSettings& settings, Console& console) {
   PageOutcome outcome;
   std::unique_ptr<PageWindow> window;
@@ -176,11 +177,13 @@ PageOutcome PlayPage(const PageOptions& options, const QString& script, const Mo
   }
   std::unique_ptr<ScriptPage> page;
   try {
-    page = std::make_unique<ScriptPage>(module, settings, window.get(),
-                                        [&console, &window](const QString& line) {
-                                          console.Line(line);
-                                          if (window) window->AppendLog(line);
-                                        });
+    auto print = [&console, &window](const QString& line) {
+      console.Line(line);
+      if (window) window->AppendLog(line);
+    };
+    page = module != nullptr
+               ? std::make_unique<ScriptPage>(*module, settings, window.get(), print)
+               : std::make_unique<ScriptPage>(options.registryPath, settings, window.get(), print);
   } catch (const std::exception& error) {
     console.Line(QString::fromUtf8(error.what()));
     return outcome;
@@ -208,6 +211,7 @@ PageOutcome PlayPage(const PageOptions& options, const QString& script, const Mo
         QStringLiteral("the page ran past its time limit of %1 s").arg(options.timeoutSeconds));
   }
   page->Close();
+  outcome.moduleBusy = page->Module() != nullptr && page->Module()->CanUnloadNow() != S_OK;
   outcome.snapshots = page->Native().Snapshots();
   outcome.errors = page->Errors();
   return outcome;
@@ -249,10 +253,15 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   const QString script = QString::fromUtf8(scriptFile.readAll());
 
   std::unique_ptr<ModuleLink> module;
-  try {
-    module = std::make_unique<ModuleLink>(options.modulePath.toStdString());
-  } catch (const std::exception& error) {
-    console.Line(QString::fromUtf8(error.what()));
+  if (!options.modulePath.isEmpty()) {
+    try {
+      module = std::make_unique<ModuleLink>(options.modulePath.toStdString());
+    } catch (const std::exception& error) {
+      console.Line(QString::fromUtf8(error.what()));
+      return kPageCannotStart;
+    }
+  } else if (options.registryPath.empty()) {
+    console.Line(QStringLiteral("no module given and no registry store to find one in"));
     return kPageCannotStart;
   }
 
@@ -264,13 +273,13 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   std::unique_ptr<EmbeddedSite> site;
   if (!ConnectSite(options, outputDir, settings, console, site)) return kPageCannotStart;
 
-  const PageOutcome outcome = PlayPage(options, script, *module, settings, console);
+  const PageOutcome outcome = PlayPage(options, script, module.get(), settings, console);
   if (!outcome.started) return kPageCannotStart;
 
   const std::vector<StoredFile> stored = site ? site->Stored() : std::vector<StoredFile>();
   if (site) site->Stop();
   PrintSummary(stored, site != nullptr, outcome.snapshots, console);
-  if (module->CanUnloadNow() != S_OK) {
+  if (outcome.moduleBusy) {
     console.Line(QStringLiteral("warning: the module still holds live objects after the page"));
   }
   const QString sessionPath = QDir(outputDir).filePath("session.json");

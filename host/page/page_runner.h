@@ -7,16 +7,18 @@
 #include <QString>
 
 #include <iosfwd>
+#include <string>
 
 namespace varn::host {
 
 struct PageOptions {
   QString script;      // the page's JavaScript file
-  QString modulePath;  // VarnPostingTool.so
-  QString outputDir;   // snapshots, the session record, the site's files by default
-  QString siteDir;     // where the embedded site stores uploads; empty: <outputDir>/site
-  QString siteUrl;     // post to this site instead of starting one
-  QString cookie;      // for an outside site; the embedded one makes its own
+  QString modulePath;  // VarnPostingTool.so; empty: each class's module from the registry store
+  std::string registryPath;  // the registry store, when no module is given
+  QString outputDir;         // snapshots, the session record, the site's files by default
+  QString siteDir;           // where the embedded site stores uploads; empty: <outputDir>/site
+  QString siteUrl;           // post to this site instead of starting one
+  QString cookie;            // for an outside site; the embedded one makes its own
   QString fileKey;
   bool windowed = false;
   bool play = false;       // with a window: the script still plays the member

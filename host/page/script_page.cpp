@@ -1,13 +1,26 @@
 #include "host/page/script_page.h"
 
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace varn::host {
 
 ScriptPage::ScriptPage(const ModuleLink& module, const PageSettings& settings, PageWindow* window,
                        std::function<void(const QString&)> print) {
-  context_.engine = &engine_;
   context_.module = &module;
+  Start(settings, window, std::move(print));
+}
+
+ScriptPage::ScriptPage(std::string registryPath, const PageSettings& settings, PageWindow* window,
+                       std::function<void(const QString&)> print) {
+  context_.registryPath = std::move(registryPath);
+  Start(settings, window, std::move(print));
+}
+
+void ScriptPage::Start(const PageSettings& settings, PageWindow* window,
+                       std::function<void(const QString&)> print) {
+  context_.engine = &engine_;
   context_.print = std::move(print);
   native_ = std::make_unique<PageObject>(context_, settings, window);
   QJSEngine::setObjectOwnership(native_.get(), QJSEngine::CppOwnership);

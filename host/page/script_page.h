@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "host/page/page_context.h"
 #include "host/page/page_object.h"
@@ -20,6 +21,10 @@ class ScriptPage {
   // print receives every console line; window is null for a headless page.
   // Throws std::runtime_error when the page's own script cannot be set up.
   ScriptPage(const ModuleLink& module, const PageSettings& settings, PageWindow* window,
+             std::function<void(const QString&)> print);
+  // The page finds each class, and the module serving it, in the registry
+  // store at registryPath.
+  ScriptPage(std::string registryPath, const PageSettings& settings, PageWindow* window,
              std::function<void(const QString&)> print);
   ~ScriptPage();
   ScriptPage(const ScriptPage&) = delete;
@@ -36,12 +41,17 @@ class ScriptPage {
   QJSEngine& Engine() { return engine_; }
   PageObject& Native() { return *native_; }
   int Errors() const { return context_.errors; }
+  // The module the controls came from; null while none was loaded.
+  const ModuleLink* Module() const { return context_.module; }
   // Set once the page has run past its time; any thread may set it.
   std::atomic<bool>& Overtime() { return context_.overtime; }
   // Disconnects every control; the page is over. Idempotent.
   void Close();
 
  private:
+  void Start(const PageSettings& settings, PageWindow* window,
+             std::function<void(const QString&)> print);
+
   QJSEngine engine_;
   PageContext context_;
   std::unique_ptr<PageObject> native_;

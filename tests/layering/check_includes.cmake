@@ -24,6 +24,8 @@ set(layers
   server            7     # class table and exports of the module
   host/site         8     # the embedded upload site
   host/page         9     # the page runner, which may start the site
+  host/regsvr       10    # the registration tool, over the page runner's module link
+  include           11    # the public header for hosts, generated from platform/com
 )
 
 # Headers private to their folder's implementation, and the folders that may

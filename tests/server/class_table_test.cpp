@@ -89,11 +89,6 @@ TEST(DllCanUnloadNow, CountsLiveObjectsAndServerLocksNotClassObjects) {
   factory->Release();
 }
 
-TEST(Registration, NotAvailableYet) {
-  EXPECT_EQ(DllRegisterServer(), E_NOTIMPL);
-  EXPECT_EQ(DllUnregisterServer(), E_NOTIMPL);
-}
-
 int gCreated = 0;
 HRESULT CountingCreator(REFIID, void** object) {
   ++gCreated;

@@ -25,8 +25,14 @@ inline RunnerResult RunScript(const QString& script, const QString& outputDir,
   QDir(outputDir).removeRecursively();
   QProcess runner;
   runner.setProcessChannelMode(QProcess::MergedChannels);
-  runner.start(QStringLiteral(VARN_PAGE_RUNNER),
-               QStringList{QStringLiteral("--out"), outputDir} + extra + QStringList{script});
+  // The build's module unless the test names one: the user's registry store
+  // is no business of the suite.
+  QStringList module;
+  if (!extra.contains(QStringLiteral("--module"))) {
+    module << QStringLiteral("--module") << QStringLiteral(VARN_MODULE_PATH);
+  }
+  runner.start(QStringLiteral(VARN_PAGE_RUNNER), QStringList{QStringLiteral("--out"), outputDir} +
+                                                     module + extra + QStringList{script});
   RunnerResult run;
   if (!runner.waitForFinished(120000)) {
     runner.kill();
