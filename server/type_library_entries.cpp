@@ -37,6 +37,7 @@ std::array<com::ClassDescription, 4> DescribeClasses() {
 std::vector<com::TypeLibraryEntry> ModuleEntries() {
   const std::array<com::ClassDescription, 4> classes = DescribeClasses();
   std::vector<com::TypeLibraryEntry> entries;
+  entries.reserve(3 * classes.size());  // at most two interfaces and the class each
   for (const com::ClassDescription& cls : classes) entries.emplace_back(cls.scripting);
   for (const com::ClassDescription& cls : classes) {
     if (cls.events.has_value()) entries.emplace_back(*cls.events);
