@@ -18,7 +18,7 @@
 // ---------------------------------------------------------------- the photograph
 
 page.section('The photograph (painted by the page)');
-const easel = page.create('DrawingControl', 800, 600);
+const easel = page.create('VarnPostingTool.DrawingControl', 800, 600);
 easel.imageWidth = 800;
 easel.imageHeight = 600;
 
@@ -54,7 +54,7 @@ const photo = page.snapshot(easel, 'photo.png');
 // ---------------------------------------------------------------- the cropper
 
 page.section('Profile picture');
-const cropper = page.create('ProfileImageCropper', 500, 500);
+const cropper = page.create('VarnPostingTool.ProfileImageCropper', 500, 500);
 cropper.ActionPage = page.profilePostAddress;
 cropper.FileKey = page.fileKey;
 cropper.Cookie = page.cookie;
@@ -127,7 +127,7 @@ function showStored() {
     }
     page.label(expected[i].name + ': ' + page.siteAddress.replace(/\/$/, '') + upload.path +
                ' (' + upload.size + ' bytes)');
-    const viewer = page.create('ProfileImageCropper', 500, 500);
+    const viewer = page.create('VarnPostingTool.ProfileImageCropper', 500, 500);
     let shown = null;
     viewer.OnSizeChange = function (width, height) {
       shown = [width, height];

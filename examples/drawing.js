@@ -9,7 +9,7 @@
 
 'use strict';
 
-const board = page.create('DrawingControl', 300, 300);
+const board = page.create('VarnPostingTool.DrawingControl', 300, 300);
 board.ActionPage = page.picturePostAddress;
 board.FileKey = page.fileKey;
 board.Cookie = page.cookie;
