@@ -1,4 +1,4 @@
-# Run with -DBUILD_DIR -DSCRATCH -DCXX -DSOURCE_DIR (see CMakeLists.txt).
+# Run with -DBUILD_DIR -DSCRATCH -DCXX -DSANITIZE -DSOURCE_DIR (see CMakeLists.txt).
 cmake_minimum_required(VERSION 3.25)
 
 function(run what)
@@ -36,9 +36,14 @@ foreach(installed
   endif()
 endforeach()
 
-# Nothing of the source tree or the build on the include path.
+# Nothing of the source tree or the build on the include path. A sanitized
+# module needs its runtime loaded by the program.
+set(hostFlags "")
+if(SANITIZE)
+  set(hostFlags -fsanitize=address,undefined)
+endif()
 run("a host built against the installed header"
-    COMMAND ${CXX} -std=c++20 -Wall -Wextra -Werror -I${prefix}/include
+    COMMAND ${CXX} -std=c++20 -Wall -Wextra -Werror ${hostFlags} -I${prefix}/include
             ${SOURCE_DIR}/tiny_host.cpp -o ${SCRATCH}/tiny_host -ldl)
 run("the host loading the installed module"
     COMMAND ${SCRATCH}/tiny_host ${module} EXPECT "class object ok")
