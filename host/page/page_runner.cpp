@@ -263,6 +263,9 @@ int RunPage(const PageOptions& options, std::ostream& out) {
   } else if (options.registryPath.empty()) {
     console.Line(QStringLiteral("no module given and no registry store to find one in"));
     return kPageCannotStart;
+  } else {
+    console.Line(QStringLiteral("classes from the registry store ") +
+                 QString::fromStdString(options.registryPath));
   }
 
   PageSettings settings;
