@@ -21,7 +21,7 @@
 // ---------------------------------------------------------------- the photos
 
 page.section('Photos (painted by the page)');
-const easel = page.create('DrawingControl', 640, 480);
+const easel = page.create('VarnPostingTool.DrawingControl', 640, 480);
 easel.imageWidth = 640;
 easel.imageHeight = 480;
 
@@ -77,7 +77,7 @@ const sideways = page.scriptDir + '/editor-photo-sideways.jpg';
 // ---------------------------------------------------------------- the editor
 
 page.section('Your photos');
-const editor = page.create('ImageEditControl', 530, 400);
+const editor = page.create('VarnPostingTool.ImageEditControl', 530, 400);
 // Frames with the caption flag show the blog's name, which the editor takes
 // from a posting address on the blog's own site (name.varn...). The local
 // site's address has none, so the page names the blog first; an address
@@ -350,7 +350,7 @@ function tryRemoving() {
 // one of another size is not what the member saw. The site answers in the
 // form's order: each picture, then its thumbnail.
 function openedSize(path) {
-  const viewer = page.create('ImageEditControl', 10, 10);
+  const viewer = page.create('VarnPostingTool.ImageEditControl', 10, 10);
   let opened = null;
   viewer.OnChangeSize = function (width, height) { opened = [width, height]; };
   page.answerFileDialog(path);
