@@ -459,6 +459,13 @@ HRESULT CImageEditControl::put_ActionPage(BSTR value) {
     const size_t end = actionPage_.find(kCaptionEnd);
     if (end != std::u16string::npos) {
       imagedoc::SetFrameCaptionText(std::u16string_view(actionPage_).substr(0, end));
+      // Pictures rendered with a caption band show the old text until they
+      // render again.
+      for (const auto& image : images_) {
+        imagedoc::CHistoryNode& node = image->Current();
+        if (node.frameUseUrl != 0) node.renderedImage.reset();
+      }
+      if (HasImage()) Repaint();
     }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;

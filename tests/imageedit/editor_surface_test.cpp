@@ -205,6 +205,17 @@ class EditorValues : public EditorTest {
   void SetUp() override { AddPictures(1); }
 };
 
+// A new caption reaches a picture already rendered with the old one.
+TEST_F(EditorValues, NewCaptionRendersAgain) {
+  ASSERT_EQ(editor.PutInt(kDispFrameIndex, 2), S_OK);
+  ASSERT_EQ(editor.PutInt(kDispFrameUseUrl, 1), S_OK);
+  ASSERT_NE(editor.Current().GetRenderedImage(), nullptr);
+  const uint32_t before = editor.Invalidations();
+  ASSERT_EQ(editor.PutText(kDispActionPage, std::u16string_view(u"http://other.varn/post")), S_OK);
+  EXPECT_EQ(editor.Current().renderedImage, nullptr);
+  EXPECT_GT(editor.Invalidations(), before);
+}
+
 // Values a picture refuses answer S_FALSE and tell the page nothing.
 TEST_F(EditorValues, RefusedValuesAnswerFalseAndFireNothing) {
   const Member refused[] = {
