@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPixelFormat>
 #include <istream>
 #include <new>
 #include <span>
@@ -13,6 +14,8 @@
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/bitmap_access.h"
 #include "platform/imaging/qt_convert.h"
+
+#include <sys/mman.h>
 
 namespace varn::imaging {
 
@@ -83,6 +86,41 @@ void PrepareReader(QImageReader& reader, DecodeOrientation orientation) {
   reader.setAutoTransform(orientation == DecodeOrientation::Upright);
 }
 
+// Large pictures are decoded into memory of their own advised for huge
+// pages: a fresh 48 MB buffer faulted in page by page costs about as much as
+// decoding the photo into it. Smaller ones, and any mapping that fails, take
+// the reader's own allocation.
+constexpr size_t kMappedImageMinBytes = size_t{8} << 20;
+
+struct ImageMapping {
+  void* address;
+  size_t bytes;
+};
+
+void UnmapImage(void* info) {
+  auto* mapping = static_cast<ImageMapping*>(info);
+  munmap(mapping->address, mapping->bytes);
+  delete mapping;
+}
+
+QImage MappedImage(const QSize& size, QImage::Format format) {
+  if (format == QImage::Format_Invalid || !size.isValid()) return {};
+  const qsizetype depth = QImage::toPixelFormat(format).bitsPerPixel();
+  const qsizetype bytesPerLine = (qsizetype{size.width()} * depth + 31) / 32 * 4;
+  const size_t bytes = static_cast<size_t>(bytesPerLine) * static_cast<size_t>(size.height());
+  if (bytes < kMappedImageMinBytes) return {};
+  void* address = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (address == MAP_FAILED) return {};
+  madvise(address, bytes, MADV_HUGEPAGE);
+  auto* mapping = new (std::nothrow) ImageMapping{address, bytes};
+  if (mapping == nullptr) {
+    munmap(address, bytes);
+    return {};
+  }
+  return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
+                &UnmapImage, mapping);
+}
+
 // Fills image with the picture on device, or says why not. The reader (and
 // with it any copy a handler keeps) is gone on return, so image is then the
 // pixels' only owner.
@@ -93,6 +131,15 @@ Status ReadImage(QIODevice& device, DecodeOrientation orientation, QImage& image
   // picture after decoding it, which keeps the pixel count.
   const PictureHeader header = CheckHeader(reader, orientation);
   if (header.status != Status::Ok) return header.status;
+  // A reader keeps an image of its own size and format and decodes into it.
+  // Flips and half turns are left to the reader's own image, which it can
+  // turn in place; quarter turns need a second image anyway.
+  const auto turn = orientation == DecodeOrientation::Upright ? reader.transformation()
+                                                              : QImageIOHandler::TransformationNone;
+  if (reader.format() != "gif" && (turn == QImageIOHandler::TransformationNone ||
+                                   (turn & QImageIOHandler::TransformationRotate90) != 0)) {
+    image = MappedImage(reader.size(), reader.imageFormat());
+  }
   if (!reader.read(&image) || image.isNull()) return Status::UnknownImageFormat;
   if (IsTooLarge(image.size())) return Status::OutOfMemory;
   // Upright pictures are laid out by their header's size before they are

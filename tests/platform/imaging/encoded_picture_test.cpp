@@ -146,6 +146,53 @@ TEST(EncodedPicture, PngWithoutExifKeepsItsPixelsAndAlpha) {
   EXPECT_EQ(PixelAt(*copy.Decode(), 0, 0), 0x80123456u);
 }
 
+// Pictures of more than 8 MB of pixels are decoded into memory of their own:
+// every pixel must land where a smaller picture's would, a clone must not
+// see later writes, and a quarter-turned photo still comes out upright.
+TEST(EncodedPicture, LargePicturesDecodeIntoTheirOwnMemoryAlike) {
+  constexpr int kWidth = 2048;
+  constexpr int kHeight = 1100;
+  auto patternAt = [](int x, int y) {
+    return ARGB{0xFF000000u | static_cast<uint32_t>((x * 7) & 255) << 16 |
+                static_cast<uint32_t>((y * 13) & 255) << 8 | static_cast<uint32_t>((x + y) & 255)};
+  };
+  Bitmap source(kWidth, kHeight, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) source.SetPixel(x, y, patternAt(x, y));
+  }
+  const std::string png = PathOf("large.png");
+  ASSERT_EQ(source.Save(png, kPngEncoderClsid), Status::Ok);
+  for (const auto& decoded : {EncodedPicture::FromFile(png).Decode(), Bitmap::FromFile(png)}) {
+    ASSERT_EQ(decoded->GetLastStatus(), Status::Ok);
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) wrong += PixelAt(*decoded, x, y) != patternAt(x, y);
+    }
+    EXPECT_EQ(wrong, 0);
+    const auto clone = decoded->Clone();
+    ASSERT_EQ(decoded->SetPixel(5, 5, 0xFF010203), Status::Ok);
+    EXPECT_EQ(PixelAt(*clone, 5, 5), patternAt(5, 5));
+  }
+
+  // Stored 1100 wide and 2048 high, turned a quarter by its EXIF tag: red
+  // on the stored left half, blue on the right, so upright red is on top.
+  Bitmap stored(kHeight, kWidth, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < kWidth; ++y) {
+    for (int x = 0; x < kHeight; ++x)
+      stored.SetPixel(x, y, x < kHeight / 2 ? 0xFFE02020 : 0xFF2040E0);
+  }
+  const std::string plain = PathOf("large-stored.jpg");
+  ASSERT_EQ(stored.Save(plain, kJpegEncoderClsid), Status::Ok);
+  const std::string turned = PathOf("large-turned.jpg");
+  WriteFile(turned, WithExifOrientation(ReadFile(plain), 6));
+  const auto upright = DecodeUprightFile(turned);
+  ASSERT_EQ(upright->GetLastStatus(), Status::Ok);
+  EXPECT_EQ(upright->GetWidth(), uint32_t{kWidth});
+  EXPECT_EQ(upright->GetHeight(), uint32_t{kHeight});
+  EXPECT_TRUE(ChannelsNear(PixelAt(*upright, kWidth / 2, kHeight / 4), 0xFFE02020, 8));
+  EXPECT_TRUE(ChannelsNear(PixelAt(*upright, kWidth / 2, 3 * kHeight / 4), 0xFF2040E0, 8));
+}
+
 TEST(EncodedPicture, RefusedFilesFailWithoutBlockingOrDecoding) {
   const std::string folder = PathOf("a-folder.jpg");
   std::filesystem::create_directories(folder);
