@@ -132,28 +132,38 @@ VARN_AVX2 inline void BlendOverOpaque8(__m256i s, uint32_t* dest) {
   _mm256_storeu_si256(to, _mm256_blendv_epi8(blended, _mm256_or_si256(d, alphaMask), clear));
 }
 
-VARN_AVX2 void BlendOverOpaqueAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
-  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+// Hands blend8 every group of eight source pixels that has a bit of mask
+// set, testing 32 pixels at a time first: most of a layer is transparent,
+// and 32 such pixels cost one test. Returns how many pixels it covered.
+template <void (*Blend8)(__m256i, uint32_t*)>
+VARN_AVX2 inline int32_t BlendGroupsAvx2(const uint32_t* source, uint32_t* dest, int32_t count,
+                                         __m256i mask) {
   int32_t x = 0;
   for (; x + 32 <= count; x += 32) {
-    // Most of a layer is transparent: 32 such pixels cost one test.
     const auto* from = reinterpret_cast<const __m256i*>(source + x);
     const __m256i s0 = _mm256_loadu_si256(from);
     const __m256i s1 = _mm256_loadu_si256(from + 1);
     const __m256i s2 = _mm256_loadu_si256(from + 2);
     const __m256i s3 = _mm256_loadu_si256(from + 3);
     const __m256i any = _mm256_or_si256(_mm256_or_si256(s0, s1), _mm256_or_si256(s2, s3));
-    if (_mm256_testz_si256(any, alphaMask)) continue;
-    if (!_mm256_testz_si256(s0, alphaMask)) BlendOverOpaque8(s0, dest + x);
-    if (!_mm256_testz_si256(s1, alphaMask)) BlendOverOpaque8(s1, dest + x + 8);
-    if (!_mm256_testz_si256(s2, alphaMask)) BlendOverOpaque8(s2, dest + x + 16);
-    if (!_mm256_testz_si256(s3, alphaMask)) BlendOverOpaque8(s3, dest + x + 24);
+    if (_mm256_testz_si256(any, mask)) continue;
+    if (!_mm256_testz_si256(s0, mask)) Blend8(s0, dest + x);
+    if (!_mm256_testz_si256(s1, mask)) Blend8(s1, dest + x + 8);
+    if (!_mm256_testz_si256(s2, mask)) Blend8(s2, dest + x + 16);
+    if (!_mm256_testz_si256(s3, mask)) Blend8(s3, dest + x + 24);
   }
   for (; x + 8 <= count; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
-    if (!_mm256_testz_si256(s, alphaMask)) BlendOverOpaque8(s, dest + x);
+    if (!_mm256_testz_si256(s, mask)) Blend8(s, dest + x);
   }
-  BlendOverOpaqueScalar(source + x, dest + x, count - x);
+  return x;
+}
+
+VARN_AVX2 void BlendOverOpaqueAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  // Only alpha decides whether a non-premultiplied pixel shows.
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const int32_t done = BlendGroupsAvx2<BlendOverOpaque8>(source, dest, count, alphaMask);
+  BlendOverOpaqueScalar(source + done, dest + done, count - done);
 }
 
 // Eight premultiplied pixels over dest.
@@ -178,26 +188,10 @@ VARN_AVX2 inline void BlendPremultipliedOver8(__m256i s, uint32_t* dest) {
 }
 
 VARN_AVX2 void BlendPremultipliedOverAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
+  // A premultiplied pixel with any bit set shows.
   const __m256i ones = _mm256_set1_epi8(static_cast<char>(0xFF));
-  int32_t x = 0;
-  for (; x + 32 <= count; x += 32) {
-    const auto* from = reinterpret_cast<const __m256i*>(source + x);
-    const __m256i s0 = _mm256_loadu_si256(from);
-    const __m256i s1 = _mm256_loadu_si256(from + 1);
-    const __m256i s2 = _mm256_loadu_si256(from + 2);
-    const __m256i s3 = _mm256_loadu_si256(from + 3);
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(s0, s1), _mm256_or_si256(s2, s3));
-    if (_mm256_testz_si256(any, ones)) continue;
-    if (!_mm256_testz_si256(s0, ones)) BlendPremultipliedOver8(s0, dest + x);
-    if (!_mm256_testz_si256(s1, ones)) BlendPremultipliedOver8(s1, dest + x + 8);
-    if (!_mm256_testz_si256(s2, ones)) BlendPremultipliedOver8(s2, dest + x + 16);
-    if (!_mm256_testz_si256(s3, ones)) BlendPremultipliedOver8(s3, dest + x + 24);
-  }
-  for (; x + 8 <= count; x += 8) {
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x));
-    if (!_mm256_testz_si256(s, ones)) BlendPremultipliedOver8(s, dest + x);
-  }
-  BlendPremultipliedOverScalar(source + x, dest + x, count - x);
+  const int32_t done = BlendGroupsAvx2<BlendPremultipliedOver8>(source, dest, count, ones);
+  BlendPremultipliedOverScalar(source + done, dest + done, count - done);
 }
 
 VARN_AVX2 void AccumulatePremultipliedAvx2(const uint32_t* source, uint32_t* dest, int32_t count) {
