@@ -14,50 +14,16 @@
 
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/bitmap_data.h"
+#include "tests/imagedoc/pixel_rows.h"
 
 namespace varn::imagedoc {
 namespace {
 
 using imaging::Bitmap;
-using imaging::BitmapData;
-using imaging::ImageLockMode;
-using imaging::PixelFormat;
-using imaging::Rect;
-using Pixels = std::vector<uint32_t>;
-
-struct Picture {
-  int32_t width = 0;
-  int32_t height = 0;
-  Pixels pixels;  // 0xFFRRGGBB, rows top down
-};
-
-std::unique_ptr<Bitmap> ToBitmap(const Picture& picture) {
-  auto bitmap =
-      std::make_unique<Bitmap>(picture.width, picture.height, PixelFormat::Format24bppRGB);
-  BitmapData data;
-  EXPECT_EQ(bitmap->LockBits(Rect{0, 0, picture.width, picture.height}, ImageLockMode::Write,
-                             PixelFormat::Format24bppRGB, &data),
-            imaging::Status::Ok);
-  for (int32_t y = 0; y < picture.height; ++y) {
-    std::copy_n(picture.pixels.begin() + y * picture.width, picture.width, data.Row(y));
-  }
-  bitmap->UnlockBits(&data);
-  return bitmap;
-}
-
-Picture FromBitmap(Bitmap& bitmap) {
-  Picture picture{
-      static_cast<int32_t>(bitmap.GetWidth()), static_cast<int32_t>(bitmap.GetHeight()), {}};
-  BitmapData data;
-  EXPECT_EQ(bitmap.LockBits(Rect{0, 0, picture.width, picture.height}, ImageLockMode::Read,
-                            PixelFormat::Format24bppRGB, &data),
-            imaging::Status::Ok);
-  for (int32_t y = 0; y < picture.height; ++y) {
-    picture.pixels.insert(picture.pixels.end(), data.ConstRow(y), data.ConstRow(y) + picture.width);
-  }
-  bitmap.UnlockBits(&data);
-  return picture;
-}
+using testing::Applied;
+using testing::Noise;
+using testing::Picture;
+using testing::Pixels;
 
 Picture Uniform(int32_t width, int32_t height, uint32_t rgb) {
   return Picture{width, height, Pixels(size_t(width) * height, 0xFF000000u | rgb)};
@@ -80,19 +46,6 @@ Picture PhotoLike(int32_t width, int32_t height, uint32_t seed) {
     }
   }
   return picture;
-}
-
-Picture Noise(int32_t width, int32_t height, uint32_t seed) {
-  std::mt19937 random(seed);
-  Picture picture{width, height, {}};
-  for (int32_t i = 0; i < width * height; ++i) picture.pixels.push_back(0xFF000000u | random());
-  return picture;
-}
-
-Picture Applied(const Picture& picture, const std::function<void(Bitmap&)>& effect) {
-  auto bitmap = ToBitmap(picture);
-  effect(*bitmap);
-  return FromBitmap(*bitmap);
 }
 
 uint32_t Channel(uint32_t pixel, int32_t channel) { return (pixel >> (8 * channel)) & 0xFF; }

@@ -17,11 +17,14 @@
 #include "imagedoc/image_history.h"
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/image_codec.h"
+#include "tests/platform/imaging/pixel_helpers.h"
 
 namespace varn::imagedoc::testing {
 
 using imaging::ARGB;
 using imaging::Bitmap;
+using imaging::testing::PixelAt;
+using imaging::testing::ScratchDir;
 
 // Smooth ramps in every channel, distinct enough that a turned, shifted or
 // wrongly scaled picture shows.
@@ -30,13 +33,6 @@ inline ARGB PatternColor(int32_t x, int32_t y, int32_t width, int32_t height) {
   const auto green = static_cast<uint32_t>(y * 255 / height);
   const auto blue = static_cast<uint32_t>((x + 2 * y) % 256);
   return 0xFF000000u | red << 16 | green << 8 | blue;
-}
-
-inline std::filesystem::path ScratchDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::filesystem::path dir = std::filesystem::path(base ? base : "/tmp") / "imagedoc-scratch";
-  std::filesystem::create_directories(dir);
-  return dir;
 }
 
 // A lossless picture of the pattern, so every decode gives the same pixels.
@@ -53,12 +49,6 @@ inline std::string PatternFile(int32_t width, int32_t height) {
           .string();
   EXPECT_EQ(picture.Save(path, imaging::kPngEncoderClsid), imaging::Status::Ok);
   return path;
-}
-
-inline ARGB PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
-  ARGB color = 0x12345678;
-  bitmap.GetPixel(x, y, &color);
-  return color;
 }
 
 inline ::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {

@@ -11,33 +11,20 @@
 
 #include "platform/imaging/bitmap.h"
 #include "platform/imaging/bitmap_data.h"
+#include "tests/imagedoc/pixel_rows.h"
 
 namespace varn::imagedoc {
 namespace {
 
 using imaging::Bitmap;
-using imaging::BitmapData;
-using imaging::ImageLockMode;
-using imaging::PixelFormat;
-using imaging::Rect;
-using Pixels = std::vector<uint32_t>;
+using testing::Picture;
+using testing::Pixels;
 
 // Averages blocks of a width x height picture given as 0xFFRRGGBB rows.
 Pixels Averaged(int32_t width, int32_t height, const Pixels& pixels, int32_t blockSize) {
-  Bitmap bitmap(width, height, PixelFormat::Format24bppRGB);
-  BitmapData data;
-  const Rect whole{0, 0, width, height};
-  EXPECT_EQ(bitmap.LockBits(whole, ImageLockMode::Write, PixelFormat::Format24bppRGB, &data),
-            imaging::Status::Ok);
-  for (int32_t y = 0; y < height; ++y) std::copy_n(&pixels[y * width], width, data.Row(y));
-  bitmap.UnlockBits(&data);
-  AverageBlocks(bitmap, blockSize);
-  Pixels out;
-  bitmap.LockBits(whole, ImageLockMode::Read, PixelFormat::Format24bppRGB, &data);
-  for (int32_t y = 0; y < height; ++y)
-    out.insert(out.end(), data.ConstRow(y), data.ConstRow(y) + width);
-  bitmap.UnlockBits(&data);
-  return out;
+  return testing::Applied(Picture{width, height, pixels},
+                          [blockSize](Bitmap& bitmap) { AverageBlocks(bitmap, blockSize); })
+      .pixels;
 }
 
 // Each block by itself: its pixels summed per channel and divided.
@@ -62,13 +49,6 @@ Pixels ReferenceAveraged(int64_t width, int64_t height, const Pixels& pixels, in
     }
   }
   return out;
-}
-
-Pixels Noise(int32_t width, int32_t height, uint32_t seed) {
-  std::mt19937 random(seed);
-  Pixels pixels;
-  for (int32_t i = 0; i < width * height; ++i) pixels.push_back(0xFF000000u | random());
-  return pixels;
 }
 
 TEST(AverageBlocks, CutsTheLastColumnAndRowOfBlocks) {
@@ -101,7 +81,8 @@ TEST(AverageBlocks, MatchesBlockByBlockMeans) {
       {6, 5, 0, 1},      {6, 5, -7, 1}, {6, 5, INT32_MIN, 1}, {7, 3, INT32_MAX, INT32_MAX},
   };
   for (const Case& c : cases) {
-    const Pixels pixels = Noise(c.width, c.height, uint32_t(c.width) * 31 + uint32_t(c.blockSize));
+    const Pixels pixels =
+        testing::Noise(c.width, c.height, uint32_t(c.width) * 31 + uint32_t(c.blockSize)).pixels;
     const Pixels out = Averaged(c.width, c.height, pixels, c.blockSize);
     EXPECT_EQ(out, ReferenceAveraged(c.width, c.height, pixels, c.side))
         << c.width << "x" << c.height << " block " << c.blockSize;
